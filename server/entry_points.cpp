@@ -1,5 +1,5 @@
-// Exported entry points of the in-process server. Until the class object and
-// the registration code are in place they answer "not available" / E_NOTIMPL.
+// Exported entry points of the in-process server: loading and the class
+// object. Until the class object is in place it answers "not available".
 #include <windows.h>
 #include <ole2.h>
 
@@ -12,6 +12,3 @@ STDAPI DllGetClassObject(REFCLSID, REFIID, LPVOID* ppv) {
 }
 
 STDAPI DllCanUnloadNow() { return S_OK; }
-STDAPI DllRegisterServer() { return E_NOTIMPL; }
-STDAPI DllUnregisterServer() { return E_NOTIMPL; }
-STDAPI DllInstall(BOOL, LPCWSTR) { return E_NOTIMPL; }
