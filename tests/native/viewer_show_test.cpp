@@ -1,0 +1,345 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/native/viewer_fake_platform.h"
+#include "viewer/viewer_core.h"
+
+namespace {
+
+using namespace std::literals;
+
+constexpr std::u16string_view kStart = u"cmd /C  START \"\" ";
+
+std::u16string LastErrorText(const ViewerCore& viewer) {
+  FakeStringOut out;
+  EXPECT_EQ(viewer.get_LastErrorText(out), hr::kOk);
+  return out.value.value_or(u"<null>");
+}
+
+std::int32_t ReturnCode(const ViewerCore& viewer) {
+  std::int32_t code = -7;
+  EXPECT_EQ(viewer.get_ReturnCode(code), hr::kOk);
+  return code;
+}
+
+TEST(Show, FreshObjectOpensTheBareUrlWithTheShell) {
+  FakeViewerPlatform platform;
+  ViewerCore viewer(platform);
+  EXPECT_EQ(viewer.Show(), hr::kOk);
+  ASSERT_EQ(platform.shellCalls.size(), 1u);
+  const auto& call = platform.shellCalls[0];
+  EXPECT_EQ(call.fMask, 0x540u);
+  EXPECT_EQ(call.hwnd, 4242u);
+  EXPECT_EQ(call.verb, u"open");
+  EXPECT_EQ(call.file, u"\"/.archiveLink?viewDoc\"");
+  EXPECT_TRUE(call.parametersNull);
+  EXPECT_TRUE(call.directoryNull);
+  EXPECT_EQ(call.nShow, 0);
+  EXPECT_TRUE(platform.processCalls.empty());
+  EXPECT_EQ(platform.Messages(), (std::vector<std::u16string>{
+                                     u"Show:        '\"/.archiveLink?viewDoc\"'\r\n",
+                                     u"exit Show\r\n"}));
+  EXPECT_EQ(platform.events,
+            (std::vector<std::string>{"foreground", "foreground", "trace", "shell", "trace"}));
+  EXPECT_EQ(ReturnCode(viewer), 0);
+  EXPECT_EQ(LastErrorText(viewer), u"");
+}
+
+struct UrlCase {
+  const char* name;
+  std::function<void(ViewerCore&, FakeViewerPlatform&)> setup;
+  std::u16string expected;
+};
+
+TEST(Show, DocumentUrl) {
+  using P = FakeViewerPlatform;
+  const auto principalFails = [](P& p, std::uint32_t code) {
+    p.principalName = {false, u"", code};
+  };
+  const UrlCase cases[] = {
+      {"example",
+       [](ViewerCore& v, P&) {
+         v.put_Server(Bstr(u"SRV"));
+         v.put_UrlRoot(Bstr(u"/r"));
+         v.put_ContRep(Bstr(u"A1"));
+         v.put_DID(Bstr(u"A B"));
+       },
+       u"\"SRV/r/.archiveLink?viewDoc&contRep=A1&docID=A%20B\""},
+      {"empty keys dropped",
+       [](ViewerCore& v, P&) {
+         v.put_ContRep(Bstr(u""));
+         v.put_DID(Bstr(u""));
+       },
+       u"\"/.archiveLink?viewDoc\""},
+      {"spaces kept in server and root",
+       [](ViewerCore& v, P&) {
+         v.put_Server(Bstr(u"S V"));
+         v.put_UrlRoot(Bstr(u"/a b"));
+         v.put_DID(Bstr(u"a b"));
+       },
+       u"\"S V/a b/.archiveLink?viewDoc&docID=a%20b\""},
+      {"escapes kept, & and = escaped",
+       [](ViewerCore& v, P&) { v.put_DID(Bstr(u"%41&x=y")); },
+       u"\"/.archiveLink?viewDoc&docID=%41%26x%3dy\""},
+      {"too long a value leaves its key",
+       [](ViewerCore& v, P&) {
+         const std::u16string value(1024, u'a');
+         v.put_ContRep(Bstr(value));
+         v.put_DID(Bstr(u"D"));
+       },
+       u"\"/.archiveLink?viewDoc&contRep=&docID=D\""},
+      {"server parts up to a NUL",
+       [](ViewerCore& v, P&) { v.AddServer(Bstr(u"S\0X"sv)); },
+       u"\"S/.archiveLink?viewDoc\""},
+      {"principal name",
+       [](ViewerCore& v, P&) {
+         v.put_DID(Bstr(u"D"));
+         v.put_SendUser(-1);
+       },
+       u"\"/.archiveLink?viewDoc&docID=D&user=jdoe%40corp.example\""},
+      {"domain name",
+       [&](ViewerCore& v, P& p) {
+         principalFails(p, 1355);
+         v.put_SendUser(-1);
+       },
+       u"\"/.archiveLink?viewDoc&user=CORP%5cjdoe\""},
+      {"no name",
+       [&](ViewerCore& v, P& p) {
+         principalFails(p, 5);
+         v.put_SendUser(-1);
+       },
+       u"\"/.archiveLink?viewDoc&user=\""},
+      {"quotes in server and root",
+       [](ViewerCore& v, P&) {
+         v.put_Server(Bstr(u"a\"b"));
+         v.put_UrlRoot(Bstr(u"\"r\""));
+         v.put_DID(Bstr(u"\""));
+       },
+       u"\"a%22b%22r%22/.archiveLink?viewDoc&docID=%22\""},
+  };
+  for (const UrlCase& c : cases) {
+    FakeViewerPlatform platform;
+    ViewerCore viewer(platform);
+    c.setup(viewer, platform);
+    EXPECT_EQ(viewer.Show(), hr::kOk) << c.name;
+    ASSERT_EQ(platform.shellCalls.size(), 1u) << c.name;
+    EXPECT_EQ(platform.shellCalls[0].file, c.expected) << c.name;
+  }
+}
+
+TEST(Show, ProcessLaunchPaths) {
+  const std::u16string url = u"\"SRV/.archiveLink?viewDoc\"";
+  const struct {
+    const char* name;
+    std::u16string customCommand;  // stored through AddCC
+    bool useStartCmd;
+    std::u16string commandLine;
+    std::uint16_t wShowWindow;
+  } cases[] = {
+      {"start command", u"", true, std::u16string(kStart) + url, 0},
+      {"custom command twice", u"view.exe {0} -x {0}", false,
+       u"view.exe " + url + u" -x " + url, 3},
+      {"custom command, no placeholder", u"view.exe -x", false, u"view.exe -x", 3},
+      {"custom command over start", u"%7B0%7D", true, url, 3},
+  };
+  for (const auto& c : cases) {
+    FakeViewerPlatform platform;
+    ViewerCore viewer(platform);
+    viewer.put_Server(Bstr(u"SRV"));
+    viewer.put_ShowFlag(Bstr(u"65539"));  // 0x10003: the low 16 bits are 3
+    viewer.put_UseStartCmd(Bstr(c.useStartCmd ? u"true" : u"false"));
+    viewer.AddCC(Bstr(c.customCommand));
+    platform.traces.clear();
+    EXPECT_EQ(viewer.Show(), hr::kOk) << c.name;
+    ASSERT_EQ(platform.processCalls.size(), 1u) << c.name;
+    const auto& call = platform.processCalls[0];
+    EXPECT_EQ(call.commandLine, c.commandLine) << c.name;
+    EXPECT_EQ(call.startup.dwFlags, 1u) << c.name;
+    EXPECT_EQ(call.startup.wShowWindow, c.wShowWindow) << c.name;
+    EXPECT_FALSE(call.inheritHandles) << c.name;
+    EXPECT_EQ(call.creationFlags, 0u) << c.name;
+    EXPECT_TRUE(platform.shellCalls.empty()) << c.name;
+    EXPECT_EQ(platform.Messages(), (std::vector<std::u16string>{
+                                       u"Show:        '" + c.commandLine + u"'\r\n",
+                                       u"exit Show\r\n"}))
+        << c.name;
+    FakeStringOut useStartCmd;
+    viewer.get_UseStartCmd(useStartCmd);
+    EXPECT_EQ(useStartCmd.value, u"true") << c.name;
+  }
+}
+
+TEST(Show, CustomCommandLeavesStartCommandOn) {
+  FakeViewerPlatform platform;
+  ViewerCore viewer(platform);
+  viewer.AddCC(Bstr(u"v.exe {0}"));
+  platform.processResult = {false, 2, false};
+  viewer.Show();
+  viewer.ClearCC();
+  platform.processResult = {true, 0, false};
+  viewer.Show();
+  ASSERT_EQ(platform.processCalls.size(), 2u);
+  EXPECT_EQ(platform.processCalls[1].commandLine, std::u16string(kStart) + u"\"/.archiveLink?viewDoc\"");
+}
+
+TEST(Show, FailedLaunchIsReportedThenReset) {
+  FakeViewerPlatform platform;
+  platform.systemMessages[2] = u"File not found.\r\n";
+  ViewerCore viewer(platform);
+  platform.shellResult = {false, 2, false};
+  EXPECT_EQ(viewer.Show(), hr::kOk);
+  EXPECT_EQ(ReturnCode(viewer), 745);
+  EXPECT_EQ(LastErrorText(viewer),
+            u"Unable to open the url:\r\n'\"/.archiveLink?viewDoc\"'\r\nSystemError: 2 File not found.  ");
+
+  viewer.AddCC(Bstr(u"nosuch.exe {0}"));
+  platform.processResult = {false, 0x80070005u, false};
+  EXPECT_EQ(viewer.Show(), hr::kOk);
+  EXPECT_EQ(LastErrorText(viewer),
+            u"Unable to open the url:\r\n'nosuch.exe \"/.archiveLink?viewDoc\"'\r\n"
+            u"SystemError: 0x80070005 <not found>");
+
+  platform.processResult = {true, 0, false};
+  EXPECT_EQ(viewer.Show(), hr::kOk);
+  EXPECT_EQ(ReturnCode(viewer), 0);
+  EXPECT_EQ(LastErrorText(viewer), u"");
+}
+
+TEST(Show, LaunchTextBeyond2047CharactersIsNotLaunched) {
+  // The URL adds 23 characters to the server; the START prefix 17 more.
+  const struct {
+    const char* name;
+    std::size_t serverLength;
+    bool useStartCmd;
+    bool launched;
+  } cases[] = {
+      {"shell, 2047", 2024, false, true},
+      {"shell, 2048", 2025, false, false},
+      {"start, 2047", 2007, true, true},
+      {"start, 2048", 2008, true, false},
+      {"start, far beyond", 9000, true, false},
+  };
+  for (const auto& c : cases) {
+    FakeViewerPlatform platform;
+    platform.systemMessages[122] = u"Buffer too small.\r\n";
+    ViewerCore viewer(platform);
+    const std::u16string server(c.serverLength, u's');
+    viewer.put_Server(Bstr(server));
+    viewer.put_UseStartCmd(Bstr(c.useStartCmd ? u"1" : u"0"));
+    viewer.put_KeepFocusOnSap(Bstr(u"yes"));
+    platform.traces.clear();
+    EXPECT_EQ(viewer.Show(), hr::kOk) << c.name;
+    const std::size_t launches = platform.processCalls.size() + platform.shellCalls.size();
+    EXPECT_EQ(launches, c.launched ? 1u : 0u) << c.name;
+    EXPECT_EQ(ReturnCode(viewer), c.launched ? 0 : 745) << c.name;
+    const std::u16string text = LastErrorText(viewer);
+    if (!c.launched) {
+      const std::u16string head = u"Unable to open the url:\r\n'";
+      const std::u16string tail = u"'\r\nSystemError: 122 Buffer too small.  ";
+      EXPECT_EQ(text.substr(0, head.size()), head) << c.name;
+      EXPECT_EQ(text.size(), head.size() + 2047 + tail.size()) << c.name;
+      EXPECT_EQ(text.substr(text.size() - tail.size()), tail) << c.name;
+      EXPECT_EQ(platform.Messages().at(0), u"exit Show -> restore old Wnd 4242, after 0 seconds\r\n")
+          << c.name;
+    }
+  }
+}
+
+TEST(Show, QuoteInServerCannotStartASecondProgram) {
+  FakeViewerPlatform platform;
+  ViewerCore viewer(platform);
+  viewer.put_Server(Bstr(u"http://x\" & calc.exe & \""));
+  viewer.put_UseStartCmd(Bstr(u"true"));
+  viewer.Show();
+  ASSERT_EQ(platform.processCalls.size(), 1u);
+  const std::u16string& line = platform.processCalls[0].commandLine;
+  EXPECT_EQ(line, std::u16string(kStart) +
+                      u"\"http://x%22 & calc.exe & %22/.archiveLink?viewDoc\"");
+  EXPECT_EQ(std::count(line.begin(), line.end(), u'"'), 4) << testing::PrintToString(line);
+}
+
+TEST(Show, FocusIsGivenBackAfterTheWait) {
+  const struct {
+    const char16_t* wait;
+    std::uint32_t slept;
+    const char16_t* shown;
+    bool launchFails;
+  } cases[] = {
+      {u"2000", 2000, u"2000", false},
+      {u"", 2000, u"2000", false},
+      {u"0", 0, u"0", false},
+      {u"-5", 0, u"-5", false},
+      {u"-2147483648", 0, u"-2147483648", false},
+      {u"300", 300, u"300", true},
+  };
+  for (const auto& c : cases) {
+    FakeViewerPlatform platform;
+    platform.foregroundWindow = 987654;
+    platform.shellResult.succeeded = !c.launchFails;
+    ViewerCore viewer(platform);
+    viewer.put_KeepFocusOnSap(Bstr(u"true"));
+    viewer.put_FocusWaitMS(Bstr(c.wait));
+    platform.events.clear();
+    platform.traces.clear();
+    EXPECT_EQ(viewer.Show(), hr::kOk);
+    EXPECT_EQ(platform.events,
+              (std::vector<std::string>{"foreground", "foreground", "trace", "shell",
+                                        "sleep " + std::to_string(c.slept),
+                                        "set foreground 987654", "trace"}))
+        << testing::PrintToString(std::u16string(c.wait));
+    EXPECT_EQ(platform.Messages().back(),
+              u"exit Show -> restore old Wnd 987654, after "s + c.shown + u" seconds\r\n");
+  }
+}
+
+TEST(ShowEx, StoresTheIdTracesAndShows) {
+  const struct {
+    BstrView id;
+    std::optional<std::u16string> stored;
+    std::u16string traced;
+    std::u16string url;
+  } cases[] = {
+      {Bstr(u"D 1"), u"D 1", u"D 1", u"\"/.archiveLink?viewDoc&docID=D%201\""},
+      {kNullBstr, std::nullopt, u"(null)", u"\"/.archiveLink?viewDoc\""},
+  };
+  for (const auto& c : cases) {
+    FakeViewerPlatform platform;
+    ViewerCore viewer(platform);
+    viewer.put_DID(Bstr(u"old"));
+    platform.traces.clear();
+    platform.shellResult = {false, 3, false};
+    EXPECT_EQ(viewer.ShowEx(c.id), hr::kOk);
+    FakeStringOut did;
+    viewer.get_DID(did);
+    EXPECT_EQ(did.value, c.stored);
+    ASSERT_EQ(platform.shellCalls.size(), 1u);
+    EXPECT_EQ(platform.shellCalls[0].file, c.url);
+    EXPECT_EQ(platform.Messages(), (std::vector<std::u16string>{
+                                       u"ShowEx:      " + c.traced + u"\r\n",
+                                       u"Show:        '" + c.url + u"'\r\n", u"exit Show\r\n"}));
+    EXPECT_EQ(ReturnCode(viewer), 745);
+  }
+}
+
+TEST(Show, TraceOrderWithEveryStep) {
+  FakeViewerPlatform platform;
+  platform.principalName = {false, u"", 1355};
+  ViewerCore viewer(platform);
+  viewer.AddCC(Bstr(u"v.exe %X% {0}"));
+  viewer.put_SendUser(-1);
+  platform.traces.clear();
+  viewer.Show();
+  EXPECT_EQ(platform.Messages(),
+            (std::vector<std::u16string>{
+                u"UnescapeUrl: failed for Url: v.exe %X% {0}\r\n",
+                u"Unable to get NameUserPrincipal, trying NameSamCompatible (Error: 1355)\r\n",
+                u"Show:        'v.exe %X% \"/.archiveLink?viewDoc&user=CORP%5cjdoe\"'\r\n",
+                u"exit Show\r\n"}));
+}
+
+}  // namespace

@@ -1,0 +1,84 @@
+// Every platform call the viewer makes, behind one interface. The Windows
+// layer implements it over kernel32, user32, shell32 and secur32; the native
+// tests implement it with a fake that records what it is asked.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The STARTUPINFOW members a process launch sets; every other member is zero
+// and cb is the Windows layer's to fill.
+struct ProcessStartup {
+  std::uint32_t dwFlags = 0;
+  std::uint16_t wShowWindow = 0;
+};
+
+// The arguments of CreateProcessW that vary or that the launch fixes. The
+// application name, both security attribute pointers, the environment and the
+// current directory are always null.
+struct ProcessLaunch {
+  char16_t* commandLine = nullptr;  // writable, as CreateProcessW requires
+  bool inheritHandles = false;
+  std::uint32_t creationFlags = 0;
+  ProcessStartup startup;
+};
+
+// The SHELLEXECUTEINFOW members a shell launch sets; every other member is
+// zero and cbSize is the Windows layer's to fill.
+struct ShellLaunch {
+  std::uint32_t fMask = 0;
+  std::uintptr_t hwnd = 0;
+  const char16_t* verb = nullptr;
+  const char16_t* file = nullptr;
+  const char16_t* parameters = nullptr;
+  const char16_t* directory = nullptr;
+  std::int32_t nShow = 0;
+};
+
+struct LaunchResult {
+  bool succeeded = false;
+  // The thread's last-error value, taken right after a failed call.
+  std::uint32_t error = 0;
+  // A shell launch handed back a process handle (the Windows layer has
+  // already closed it, as it closes both handles of a process launch).
+  bool processHandleReturned = false;
+};
+
+class ViewerPlatform {
+ public:
+  virtual ~ViewerPlatform() = default;
+
+  // OutputDebugStringW.
+  virtual void WriteDebugOutput(const char16_t* line) = 0;
+  // GetCurrentThreadId.
+  virtual std::uint32_t CurrentThreadId() = 0;
+  // FormatMessageW from the system table, user's default language, inserts
+  // ignored, then LocalFree. False when the system has no text for code. May
+  // throw std::bad_alloc while copying the text.
+  virtual bool SystemMessageText(std::uint32_t code, std::u16string& text) = 0;
+  // MultiByteToWideChar(CP_THREAD_ACP, 0, ...), byteCount > 0 and no
+  // terminator counted. With capacity 0: the characters needed; otherwise the
+  // characters written. 0 on failure.
+  virtual std::uint32_t AnsiToWide(const char* bytes, std::uint32_t byteCount, char16_t* out,
+                                   std::uint32_t capacity) = 0;
+  // ExpandEnvironmentStringsW: characters needed including the terminator,
+  // 0 on failure; fills out only when capacity suffices.
+  virtual std::uint32_t ExpandEnvironment(const char16_t* text, char16_t* out,
+                                          std::uint32_t capacity) = 0;
+  // GetUserNameExW(format, buffer, &size): size in characters, in and out.
+  virtual bool UserNameEx(std::uint32_t format, char16_t* buffer, std::uint32_t& size) = 0;
+  // GetUserNameW(buffer, &size).
+  virtual bool LogonUserName(char16_t* buffer, std::uint32_t& size) = 0;
+  // GetLastError.
+  virtual std::uint32_t LastError() = 0;
+  // CreateProcessW; closes both handles of a started process at once.
+  virtual LaunchResult StartProcess(const ProcessLaunch& launch) = 0;
+  // ShellExecuteExW; closes a returned process handle at once.
+  virtual LaunchResult LaunchWithShell(const ShellLaunch& launch) = 0;
+  // GetForegroundWindow.
+  virtual std::uintptr_t ForegroundWindow() = 0;
+  // Sleep.
+  virtual void Sleep(std::uint32_t milliseconds) = 0;
+  // SetForegroundWindow; its result is of no interest to the viewer.
+  virtual void SetForeground(std::uintptr_t window) = 0;
+};
