@@ -88,5 +88,7 @@ foreach(source IN LISTS WINE_TESTS)
   target_link_libraries(${name} PRIVATE wine_test_support GTest::gtest)
   add_dependencies(${name} zevevov ${TOOL_TARGETS})
   add_test(NAME wine.${name} COMMAND ${name})
-  set_tests_properties(wine.${name} PROPERTIES FIXTURES_REQUIRED wine_prefix TIMEOUT 300)
+  # One prefix, one registry: tests that register classes or write keys must
+  # not see each other's half-done work, so Wine tests run one at a time.
+  set_tests_properties(wine.${name} PROPERTIES FIXTURES_REQUIRED wine_prefix TIMEOUT 300 RESOURCE_LOCK wine_registry)
 endforeach()

@@ -1,7 +1,60 @@
-// Exported registration entry points. E_NOTIMPL until the registrar is wired in.
+// Exported registration entry points, as regsvr32 calls them: machine-wide, or
+// per user once DllInstall has seen the command line "user".
 #include <windows.h>
 #include <ole2.h>
 
-STDAPI DllRegisterServer() { return E_NOTIMPL; }
-STDAPI DllUnregisterServer() { return E_NOTIMPL; }
-STDAPI DllInstall(BOOL, LPCWSTR) { return E_NOTIMPL; }
+#include <cwchar>
+#include <new>
+
+#include "registrar/win/per_user_registration.h"
+#include "server/registration.h"
+#include "server/thread_locale_scope.h"
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
+namespace {
+
+// "user" and its terminator: the word in any letter case, nothing longer.
+constexpr size_t kUserCommandChars = 5;
+
+HMODULE ThisModule() { return reinterpret_cast<HMODULE>(&__ImageBase); }
+
+template <typename Work>
+HRESULT Guarded(Work work) {
+  try {
+    return work();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
+HRESULT Register() {
+  ThreadLocaleScope locale;
+  return RegisterServerWithScripts(ThisModule());
+}
+
+HRESULT Unregister() {
+  ThreadLocaleScope locale;
+  return UnregisterServerWithScripts(ThisModule());
+}
+
+}  // namespace
+
+STDAPI DllRegisterServer() { return Guarded(Register); }
+
+STDAPI DllUnregisterServer() { return Guarded(Unregister); }
+
+STDAPI DllInstall(BOOL install, LPCWSTR commandLine) {
+  return Guarded([&]() -> HRESULT {
+    if (commandLine != nullptr && _wcsnicmp(commandLine, L"user", kUserCommandChars) == 0) {
+      registrar::EnablePerUserRegistration();
+    }
+    if (!install) return Unregister();
+    const HRESULT result = Register();
+    // A half-done registration is taken back; the registration's failure is what counts.
+    if (FAILED(result)) Unregister();
+    return result;
+  });
+}

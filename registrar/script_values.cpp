@@ -1,0 +1,148 @@
+// Value entries: a type letter and a value text become registry data.
+#include <cstdint>
+#include <string>
+
+#include "registrar/bounded_writer.h"
+#include "registrar/reg_script_parser.h"
+
+namespace registrar {
+namespace {
+
+struct ValueTypeLetter {
+  const char16_t* letter;
+  RegValueType type;
+};
+
+// Tried in this order.
+constexpr ValueTypeLetter kValueTypeLetters[] = {
+    {u"S", reg::kTypeSz},
+    {u"M", reg::kTypeMultiSz},
+    {u"D", reg::kTypeDword},
+    {u"B", reg::kTypeBinary},
+};
+
+// A token holds at most kMaxTokenLength characters: with the two closing NULs
+// a multi-string fits a token-sized buffer, and binary data half of one.
+using MultiStringBuffer = std::array<char16_t, kTokenBufferSize>;
+using BinaryBuffer = std::array<std::uint8_t, kTokenBufferSize / 2>;
+static_assert(kMaxTokenLength + 2 <= MultiStringBuffer().size());
+static_assert(kMaxTokenLength / 2 <= BinaryBuffer().size());
+
+std::size_t TokenLength(const TokenBuffer& token) {
+  return std::char_traits<char16_t>::length(token.data());
+}
+
+std::uint32_t ByteSize(std::size_t characters) {
+  return static_cast<std::uint32_t>(characters * sizeof(char16_t));
+}
+
+const std::uint8_t* AsBytes(const char16_t* text) {
+  return reinterpret_cast<const std::uint8_t*>(text);
+}
+
+// The value of a hexadecimal digit; anything else counts as 0.
+std::uint8_t HexValue(char16_t c) {
+  if (c >= u'0' && c <= u'9') return static_cast<std::uint8_t>(c - u'0');
+  if (c >= u'A' && c <= u'F') return static_cast<std::uint8_t>(c - u'A' + 10);
+  if (c >= u'a' && c <= u'f') return static_cast<std::uint8_t>(c - u'a' + 10);
+  return 0;
+}
+
+HResult WriteString(RegistryAccess& registry, RegKey key, const char16_t* name,
+                    const TokenBuffer& text) {
+  return hr::FromWin32(registry.SetValue(key, name, reg::kTypeSz, AsBytes(text.data()),
+                                         ByteSize(TokenLength(text) + 1)));
+}
+
+// Backslash-zero separates the strings; the list ends at its first empty string.
+// A text that does not fit the work buffer counts as a buffer that cannot be had.
+HResult WriteMultiString(RegistryAccess& registry, RegKey key, const char16_t* name,
+                         const TokenBuffer& text) {
+  MultiStringBuffer strings{};
+  BoundedWriter writer(strings);
+  const std::size_t length = TokenLength(text);
+  for (std::size_t i = 0; i < length; ++i) {
+    const bool separator = text[i] == u'\\' && i + 1 < length && text[i + 1] == u'0';
+    if (!writer.Put(separator ? u'\0' : text[i])) return hr::kOutOfMemory;
+    if (separator) ++i;
+  }
+  if (!writer.Put(u'\0') || !writer.Put(u'\0')) return hr::kOutOfMemory;
+
+  std::size_t stored = 0;
+  for (;;) {
+    const std::size_t stringLength = std::char_traits<char16_t>::length(strings.data() + stored);
+    stored += stringLength + 1;
+    if (stringLength == 0) break;
+  }
+  return hr::FromWin32(registry.SetValue(key, name, reg::kTypeMultiSz,
+                                         AsBytes(strings.data()), ByteSize(stored)));
+}
+
+HResult WriteDword(RegistryAccess& registry, RegKey key, const char16_t* name,
+                   std::uint32_t number) {
+  // REG_DWORD data is little-endian.
+  const std::uint8_t bytes[4] = {
+      static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
+      static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)};
+  return hr::FromWin32(registry.SetValue(key, name, reg::kTypeDword, bytes, sizeof bytes));
+}
+
+// Pairs of hexadecimal digits; a text of odd length is refused. A text that
+// does not fit the work buffer counts as a buffer that cannot be had.
+HResult WriteBinary(RegistryAccess& registry, RegKey key, const char16_t* name,
+                    const TokenBuffer& text) {
+  const std::size_t length = TokenLength(text);
+  if (length % 2 != 0) return hr::kFail;
+  BinaryBuffer bytes{};
+  for (std::size_t i = 0; i < length; ++i) {
+    const std::size_t index = i / 2;
+    if (index >= bytes.size()) return hr::kFail;
+    const std::uint8_t nibble = HexValue(text[i]);
+    bytes[index] |= static_cast<std::uint8_t>(i % 2 == 0 ? nibble << 4 : nibble);
+  }
+  return hr::FromWin32(registry.SetValue(key, name, reg::kTypeBinary, bytes.data(),
+                                         static_cast<std::uint32_t>(length / 2)));
+}
+
+}  // namespace
+
+HResult CRegScriptParser::WriteValue(RegKey key, const char16_t* valueName,
+                                     TokenBuffer& buffer) {
+  if (HResult result = ReadToken(buffer); hr::Failed(result)) return result;
+  const ValueTypeLetter* type = nullptr;
+  for (const ValueTypeLetter& candidate : kValueTypeLetters) {
+    if (IsKeyword(buffer, candidate.letter)) {
+      type = &candidate;
+      break;
+    }
+  }
+  if (type == nullptr) return hr::kDispException;
+
+  SkipBlanks();
+  TokenBuffer text;
+  if (HResult result = ReadToken(text); hr::Failed(result)) return result;
+
+  RegistryAccess& registry = services_.registry;
+  HResult written = hr::kOk;
+  switch (type->type) {
+    case reg::kTypeSz:
+      written = WriteString(registry, key, valueName, text);
+      break;
+    case reg::kTypeMultiSz:
+      written = WriteMultiString(registry, key, valueName, text);
+      break;
+    case reg::kTypeDword: {
+      std::uint32_t number = 0;
+      written = services_.numbers.UInt32FromText(text.data(), &number);
+      if (hr::Succeeded(written)) written = WriteDword(registry, key, valueName, number);
+      break;
+    }
+    default:
+      written = WriteBinary(registry, key, valueName, text);
+      break;
+  }
+  if (hr::Failed(written)) return written;
+  return ReadToken(buffer);
+}
+
+}  // namespace registrar

@@ -1,0 +1,210 @@
+#include "server/registration.h"
+
+#include "base/win/last_error.h"
+#include "registrar/win/per_user_registration.h"
+#include "registrar/win/reg_object.h"
+#include "resource_ids.h"
+#include "server/app_id.h"
+
+namespace {
+
+constexpr wchar_t kRegistryResourceType[] = L"REGISTRY";
+constexpr wchar_t kTypeLibraryExtension[] = L".tlb";
+// ".tlb" and its terminator.
+constexpr size_t kExtensionRoom = 5;
+
+const ReplacementPair kAppIdPairs[] = {{L"APPID", kAppIdText}, {nullptr, nullptr}};
+
+// Owns one BSTR; frees it on destruction.
+class UniqueBstr {
+ public:
+  UniqueBstr() = default;
+  UniqueBstr(const UniqueBstr&) = delete;
+  UniqueBstr& operator=(const UniqueBstr&) = delete;
+  ~UniqueBstr() { SysFreeString(value_); }
+  BSTR get() const { return value_; }
+  BSTR* put() {
+    SysFreeString(value_);
+    value_ = nullptr;
+    return &value_;
+  }
+
+ private:
+  BSTR value_ = nullptr;
+};
+
+// Owns one reference to a type library.
+class TypeLibraryRef {
+ public:
+  TypeLibraryRef() = default;
+  TypeLibraryRef(const TypeLibraryRef&) = delete;
+  TypeLibraryRef& operator=(const TypeLibraryRef&) = delete;
+  ~TypeLibraryRef() {
+    if (library_) library_->Release();
+  }
+  ITypeLib* get() const { return library_; }
+  ITypeLib** put() { return &library_; }
+
+ private:
+  ITypeLib* library_ = nullptr;
+};
+
+// Position just behind the last character of text that matches one of stops,
+// walking the text the way the platform steps through characters.
+template <typename IsStop>
+const wchar_t* LastStop(const wchar_t* text, IsStop isStop) {
+  const wchar_t* found = nullptr;
+  for (const wchar_t* p = text; *p != L'\0'; p = CharNextW(p)) {
+    if (isStop(*p)) found = p;
+  }
+  return found;
+}
+
+// The folder part of a help file path, kept up to its last separator; empty
+// when it has none. A longer path than the buffer is cut at the buffer.
+std::wstring HelpDirectory(const wchar_t* helpFile) {
+  wchar_t directory[kModulePathCapacity];
+  lstrcpynW(directory, helpFile, kModulePathCapacity);
+  const wchar_t* last = LastStop(directory, [](wchar_t c) { return c == L'\\' || c == L'/' || c == L':'; });
+  return last == nullptr ? std::wstring() : std::wstring(static_cast<const wchar_t*>(directory), last + 1);
+}
+
+using RegisterTypeLibFunction = HRESULT(WINAPI*)(ITypeLib*, LPOLESTR, LPOLESTR);
+using UnRegisterTypeLibFunction = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
+
+// The per-user variant from the loaded oleaut32 when per-user registration is
+// on and the platform has it; the machine-wide one otherwise.
+template <typename Function>
+Function ChooseTypeLibFunction(const char* perUserName, Function machineWide) {
+  if (!registrar::PerUserRegistration()) return machineWide;
+  HMODULE oleaut = GetModuleHandleW(L"OLEAUT32.DLL");
+  if (oleaut == nullptr) return machineWide;
+  FARPROC perUser = GetProcAddress(oleaut, perUserName);
+  return perUser ? reinterpret_cast<Function>(reinterpret_cast<void*>(perUser)) : machineWide;
+}
+
+HRESULT RegisterTypeLibrary(HMODULE module) {
+  TypeLibraryRef library;
+  std::wstring path;
+  HRESULT result = LoadModuleTypeLibrary(module, library.put(), &path);
+  if (FAILED(result)) return result;
+
+  UniqueBstr helpFile;
+  std::wstring directory;
+  bool hasDirectory = false;
+  if (SUCCEEDED(library.get()->GetDocumentation(-1, nullptr, nullptr, nullptr, helpFile.put())) && helpFile.get()) {
+    directory = HelpDirectory(helpFile.get());
+    hasDirectory = true;
+  }
+  RegisterTypeLibFunction registerTypeLib = ChooseTypeLibFunction("RegisterTypeLibForUser", &RegisterTypeLib);
+  return registerTypeLib(library.get(), path.data(), hasDirectory ? directory.data() : nullptr);
+}
+
+HRESULT UnregisterTypeLibrary(HMODULE module) {
+  TypeLibraryRef library;
+  std::wstring path;
+  HRESULT result = LoadModuleTypeLibrary(module, library.put(), &path);
+  if (FAILED(result)) return result;
+  TLIBATTR* attributes = nullptr;
+  result = library.get()->GetLibAttr(&attributes);
+  if (FAILED(result)) return result;
+  UnRegisterTypeLibFunction unregisterTypeLib = ChooseTypeLibFunction("UnRegisterTypeLibForUser", &UnRegisterTypeLib);
+  result = unregisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum, attributes->lcid,
+                             attributes->syskind);
+  library.get()->ReleaseTLibAttr(attributes);
+  return result;
+}
+
+// The viewer class's registration routine: its class script.
+HRESULT UpdateViewerClassRegistry(HMODULE module, bool doRegister) {
+  return RunRegistrationScript(module, IDR_CLASS_SCRIPT, doRegister, nullptr);
+}
+
+}  // namespace
+
+std::wstring EscapeModulePath(const wchar_t* path) {
+  std::wstring escaped;
+  escaped.reserve(kEscapedPathMaxChars);
+  for (const wchar_t* p = path; *p != L'\0' && escaped.size() < kEscapedPathMaxChars; ++p) {
+    escaped.push_back(*p);
+    if (*p == L'\'' && escaped.size() < kEscapedPathMaxChars) escaped.push_back(L'\'');
+  }
+  return escaped;
+}
+
+HRESULT ReadModulePath(HMODULE module, wchar_t (&path)[kModulePathCapacity]) {
+  const DWORD length = GetModuleFileNameW(module, path, kModulePathCapacity);
+  if (length == 0) return LastErrorResult();
+  if (length == kModulePathCapacity) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+  return S_OK;
+}
+
+HRESULT RunRegistrationScript(HMODULE module, UINT resourceId, bool doRegister, const ReplacementPair* pairs) {
+  registrar::CRegObject registrar;
+  HRESULT result = registrar.Initialize();
+  if (FAILED(result)) return result;
+
+  // A pair that cannot be defined does not stop the run: the script then
+  // fails on the missing name if it needs it.
+  for (const ReplacementPair* pair = pairs; pair != nullptr && pair->name != nullptr; ++pair) {
+    if (pair->text != nullptr) registrar.DefineReplacement(pair->name, pair->text);
+  }
+  result = registrar.DefineReplacement(L"APPID", kAppIdText);
+  if (FAILED(result)) return result;
+
+  wchar_t path[kModulePathCapacity];
+  result = ReadModulePath(module, path);
+  if (FAILED(result)) return result;
+  const std::wstring escaped = EscapeModulePath(path);
+  if (FAILED(registrar.DefineReplacement(L"Module", escaped.c_str())) ||
+      FAILED(registrar.DefineReplacement(L"Module_Raw", escaped.c_str()))) {
+    return E_OUTOFMEMORY;
+  }
+  return registrar.RunScriptResource(path, resourceId, kRegistryResourceType, doRegister);
+}
+
+HRESULT LoadModuleTypeLibrary(HMODULE module, ITypeLib** library, std::wstring* loadedPath) {
+  *library = nullptr;
+  wchar_t path[kModulePathCapacity];
+  HRESULT result = ReadModulePath(module, path);
+  if (FAILED(result)) return result;
+
+  const wchar_t* lastSeparator = LastStop(path, [](wchar_t c) { return c == L'\\'; });
+  const wchar_t* afterSeparator = lastSeparator ? lastSeparator + 1 : path;
+  const wchar_t* dot = LastStop(afterSeparator, [](wchar_t c) { return c == L'.'; });
+  const size_t extension = dot ? static_cast<size_t>(dot - path) : wcslen(path);
+
+  ITypeLib* loaded = nullptr;
+  result = LoadTypeLib(path, &loaded);
+  if (FAILED(result)) {
+    if (extension + kExtensionRoom > kModulePathCapacity) return E_FAIL;
+    lstrcpynW(path + extension, kTypeLibraryExtension, static_cast<int>(kExtensionRoom));
+    result = LoadTypeLib(path, &loaded);
+    if (FAILED(result)) return result;
+  }
+  try {
+    loadedPath->assign(path);
+  } catch (const std::bad_alloc&) {
+    loaded->Release();
+    return E_OUTOFMEMORY;
+  }
+  *library = loaded;
+  return S_OK;
+}
+
+HRESULT RegisterServerWithScripts(HMODULE module) {
+  HRESULT result = RunRegistrationScript(module, IDR_APPID_SCRIPT, true, kAppIdPairs);
+  if (FAILED(result)) return result;
+  result = UpdateViewerClassRegistry(module, true);
+  if (FAILED(result)) return result;
+  // The viewer declares no component categories: nothing to write.
+  return RegisterTypeLibrary(module);
+}
+
+HRESULT UnregisterServerWithScripts(HMODULE module) {
+  HRESULT result = UpdateViewerClassRegistry(module, false);
+  if (FAILED(result)) return result;
+  result = UnregisterTypeLibrary(module);
+  if (FAILED(result)) return result;
+  return RunRegistrationScript(module, IDR_APPID_SCRIPT, false, kAppIdPairs);
+}

@@ -1,0 +1,280 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "registrar/reg_script_parser.h"
+#include "registrar/run_script_text.h"
+#include "tests/native/registrar_fakes.h"
+
+namespace registrar_test {
+namespace {
+
+class RegistrarKeyBlock : public ::testing::Test {
+ protected:
+  HResult Run(const std::u16string& script, bool doRegister) {
+    return RunScriptText(script.c_str(), doRegister, h.replacements, h.services, false);
+  }
+  void TearDown() override {
+    EXPECT_EQ(h.registry.OpenHandles(), 0) << "every key handle is closed";
+    EXPECT_EQ(h.registry.badHandles, 0) << "no closed or borrowed handle is misused";
+    EXPECT_EQ(h.memory.live(), 0u) << "the expanded text is freed";
+  }
+  // Calls made since the log was last cleared that mention text.
+  int CallsMentioning(const std::string& text) {
+    return static_cast<int>(std::count_if(
+        h.registry.calls.begin(), h.registry.calls.end(),
+        [&](const std::string& call) { return call.find(text) != std::string::npos; }));
+  }
+
+  ScriptHarness h;
+};
+
+TEST_F(RegistrarKeyBlock, ScriptShapes) {
+  const struct {
+    const char16_t* script;
+    HResult result;
+  } cases[] = {
+      {u"", hr::kOk},
+      {u" \r\n\t ", hr::kDispException},
+      {u"HKXX { }", hr::kDispException},
+      {u"HKCR a { }", hr::kDispException},
+      {u"HKCR", hr::kDispException},
+      {u"HKCR {", hr::kDispException},
+      {u"HKCR {x }", hr::kOk},  // behind a root name any token opening with "{" opens
+      {u"HKCR { }HKCU { }", hr::kDispException},  // "}HKCU" closes, "{" is no root
+      {u"HKCR { } \r\n hkcu { }\r\n", hr::kOk},
+      {u"HKCR { Val v }", hr::kDispException},
+      {u"HKCR { Val v s 'x' }", hr::kDispException},
+  };
+  for (const auto& c : cases) {
+    for (bool doRegister : {true, false}) {
+      EXPECT_EQ(Run(c.script, doRegister), c.result)
+          << Narrow(c.script) << (doRegister ? " (register)" : " (unregister)");
+    }
+  }
+  EXPECT_EQ(h.registry.Dump(), "");
+}
+
+TEST_F(RegistrarKeyBlock, RegisterWritesKeysAndValues) {
+  h.registry.SetString("HKCR\\a", "", "old");
+  h.registry.SetString("HKCR\\a", "kept", "k");
+  ASSERT_EQ(Run(u"HKCR { a = s 'new' { val 'n\\m' = d 7 b { c } }\r\n"
+                u"'x y' = s 'q' } HKLM { z }", true),
+            hr::kOk);
+  EXPECT_EQ(h.registry.Dump(),
+            "HKCR\\a\n"
+            "HKCR\\a [@] = S:new\n"
+            "HKCR\\a [kept] = S:k\n"
+            "HKCR\\a [n\\m] = type 4:07000000\n"
+            "HKCR\\a\\b\n"
+            "HKCR\\a\\b\\c\n"
+            "HKCR\\x y\n"
+            "HKCR\\x y [@] = S:q\n"
+            "HKLM\\z\n");
+}
+
+TEST_F(RegistrarKeyBlock, BracesGlueToNames) {
+  // "}}" is one token and closes only the innermost block.
+  EXPECT_EQ(Run(u"HKCR { a { b }} }", true), hr::kOk);
+  EXPECT_TRUE(h.registry.HasKey("HKCR\\a\\b"));
+  // "a{" is a key name; the block stays open and "}" then ends it early.
+  EXPECT_EQ(Run(u"HKCR { a{ b } }", true), hr::kDispException);
+  EXPECT_TRUE(h.registry.HasKey("HKCR\\a{"));
+  EXPECT_TRUE(h.registry.HasKey("HKCR\\b"));
+  // A key name that only begins with "{" opens no block.
+  EXPECT_EQ(Run(u"HKCR { {id} { c } }", true), hr::kOk);
+  EXPECT_TRUE(h.registry.HasKey("HKCR\\{id}\\c"));
+}
+
+TEST_F(RegistrarKeyBlock, QuotedKeywordsAreKeywords) {
+  EXPECT_EQ(Run(u"HKCR { k { 'VAL' 'v' = s 'x' 'noremove' n } }", true), hr::kOk);
+  EXPECT_EQ(h.registry.GetValue("HKCR\\k", "v")->type, reg::kTypeSz);
+  EXPECT_TRUE(h.registry.HasKey("HKCR\\k\\n"));
+  EXPECT_FALSE(h.registry.HasKey("HKCR\\k\\VAL"));
+}
+
+TEST_F(RegistrarKeyBlock, BackslashInKeyNameFailsBeforeAnyCallForIt) {
+  for (const char16_t* script :
+       {u"HKCR { a\\b }", u"HKCR { ForceRemove a\\b }", u"HKCR { Delete 'a\\b' }"}) {
+    for (bool doRegister : {true, false}) {
+      h.registry.calls.clear();
+      EXPECT_EQ(Run(script, doRegister), hr::kDispException) << Narrow(script);
+      EXPECT_EQ(CallsMentioning("a\\b"), 0) << Narrow(script);
+    }
+  }
+  // Value names may hold backslashes.
+  EXPECT_EQ(Run(u"HKCR { k { val 'a\\b' = s 'x' } }", true), hr::kOk);
+  EXPECT_TRUE(h.registry.GetValue("HKCR\\k", "a\\b").has_value());
+}
+
+TEST_F(RegistrarKeyBlock, ReadOnlyKeyIsUsedReadOnly) {
+  h.registry.AddKey("HKCR\\ro\\old");
+  h.registry.DenyWrite("HKCR\\ro");
+  // Nothing written: opening read-only is enough.
+  EXPECT_EQ(Run(u"HKCR { ro { old } }", true), hr::kOk);
+  h.registry.calls.clear();
+  EXPECT_EQ(Run(u"HKCR { ro = s 'x' }", true), hr::FromWin32(reg::kAccessDenied));
+  EXPECT_EQ(h.registry.calls[0], "OpenKey HKCR 'ro' 0x2001F -> 5");
+  EXPECT_EQ(h.registry.calls[1], "OpenKey HKCR 'ro' 0x20019 -> 0");
+  EXPECT_EQ(Run(u"HKCR { ro { new } }", true), hr::FromWin32(reg::kAccessDenied));
+  EXPECT_FALSE(h.registry.HasKey("HKCR\\ro\\new"));
+}
+
+TEST_F(RegistrarKeyBlock, ForceRemoveAndDelete) {
+  const struct {
+    const char16_t* script;
+    HResult result;
+    const char* dump;
+  } cases[] = {
+      {u"HKCR { ForceRemove f { k = s 'v' } }", hr::kOk,
+       "HKCR\\f\nHKCR\\f\\k\nHKCR\\f\\k [@] = S:v\nHKCR\\keep\n"},
+      {u"HKCR { ForceRemove 'F' = s 'v' }", hr::kOk,
+       "HKCR\\F\nHKCR\\F [@] = S:v\nHKCR\\keep\n"},
+      {u"HKCR { Delete f }", hr::kOk, "HKCR\\keep\n"},
+      {u"HKCR { Delete f = s 'v' NoRemove n }", hr::kOk, "HKCR\\keep\nHKCR\\n\n"},
+      {u"HKCR { Delete missing }", hr::kOk,
+       "HKCR\\f\nHKCR\\f\\x\nHKCR\\f\\x [v] = S:1\nHKCR\\f\\x\\y\nHKCR\\f\\x\\y\\z\nHKCR\\keep\n"},
+      {u"HKCR { Delete f { k } }", hr::kDispException, "HKCR\\keep\n"},
+  };
+  for (const auto& c : cases) {
+    ScriptHarness local;
+    local.registry.SetString("HKCR\\f\\x", "v", "1");
+    local.registry.AddKey("HKCR\\f\\x\\y\\z");
+    local.registry.AddKey("HKCR\\keep");
+    EXPECT_EQ(RunScriptText(c.script, true, local.replacements, local.services, false),
+              c.result)
+        << Narrow(c.script);
+    EXPECT_EQ(local.registry.Dump(), c.dump) << Narrow(c.script);
+    EXPECT_EQ(local.registry.OpenHandles(), 0) << Narrow(c.script);
+  }
+}
+
+TEST_F(RegistrarKeyBlock, ProtectedNamesAreNeverForceRemoved) {
+  const char* names[] = {"AppID", "CLSID", "Component Categories", "FileType",
+                         "Interface", "Hardware", "Mime", "SAM",
+                         "SECURITY", "SYSTEM", "Software", "TypeLib"};
+  for (const char* name : names) {
+    for (const char* keyword : {"ForceRemove", "Delete"}) {
+      ScriptHarness local;
+      local.registry.AddKey(std::string("HKCR\\") + name + "\\child");
+      std::string lower = name;
+      for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      const std::u16string script =
+          Widen(std::string("HKCR { ") + keyword + " '" + lower + "' }");
+      EXPECT_EQ(RunScriptText(script.c_str(), true, local.replacements, local.services, false),
+                hr::kOk)
+          << Narrow(script);
+      EXPECT_TRUE(local.registry.HasKey(std::string("HKCR\\") + name + "\\child"))
+          << Narrow(script);
+      EXPECT_EQ(local.registry.OpenHandles(), 0);
+    }
+  }
+}
+
+TEST_F(RegistrarKeyBlock, ValueEntryTakesNoBlock) {
+  EXPECT_EQ(Run(u"HKCR { k { val v = s 'x' { c } } }", true), hr::kDispException);
+  EXPECT_FALSE(h.registry.HasKey("HKCR\\k\\c"));
+  // The rollback removes the value and stops where the register pass stopped.
+  EXPECT_EQ(h.registry.Dump(), "HKCR\\k\n");
+}
+
+TEST_F(RegistrarKeyBlock, UnregisterRemovesDepthFirst) {
+  const char16_t* script =
+      u"HKCR { a = s 'x' { b { c { val v = s 'x' } } NoRemove nr { val w = s 'y' } }"
+      u" NoRemove keep { NoRemove val nv = s 'z' gone } }";
+  ASSERT_EQ(Run(script, true), hr::kOk);
+  h.registry.SetString("HKCR\\a\\b", "unlisted", "u");
+  ASSERT_EQ(Run(script, false), hr::kOk);
+  // a lost its listed children; nr stays (NoRemove) and so keeps a alive.
+  EXPECT_EQ(h.registry.Dump(),
+            "HKCR\\a\n"
+            "HKCR\\a [@] = S:x\n"
+            "HKCR\\a\\nr\n"
+            "HKCR\\keep\n"
+            "HKCR\\keep [nv] = S:z\n");
+  // Once nr is gone, a goes too: values do not keep a key.
+  h.registry.calls.clear();
+  ASSERT_EQ(Run(u"HKCR { a { nr } }", false), hr::kOk);
+  EXPECT_EQ(h.registry.Dump(), "HKCR\\keep\nHKCR\\keep [nv] = S:z\n");
+}
+
+TEST_F(RegistrarKeyBlock, UnregisterKeepsKeysWithUnlistedSubkeys) {
+  h.registry.AddKey("HKCR\\a\\other");
+  h.registry.SetString("HKCR\\a", "v", "1");
+  h.registry.AddKey("HKCR\\a\\listed");
+  ASSERT_EQ(Run(u"HKCR { ForceRemove a { val v = s '1' val gone = s '2' listed } }", false),
+            hr::kOk);
+  EXPECT_EQ(h.registry.Dump(), "HKCR\\a\nHKCR\\a\\other\n");
+}
+
+TEST_F(RegistrarKeyBlock, UnregisterTreatsProtectedAndDeleteEntriesAsKeys) {
+  h.registry.AddKey("HKCR\\CLSID");
+  h.registry.AddKey("HKCR\\d\\child");
+  ASSERT_EQ(Run(u"HKCR { CLSID Delete d { child } }", false), hr::kOk);
+  EXPECT_EQ(h.registry.Dump(), "");
+}
+
+TEST_F(RegistrarKeyBlock, UnregisterOfMissingKeysRecoversWithoutCalls) {
+  h.registry.calls.clear();
+  ASSERT_EQ(Run(u"HKCR { missing = s 'x' { val v = s 'x' deeper { more } } other }", false),
+            hr::kOk);
+  const std::vector<std::string> expected = {"OpenKey HKCR 'missing' 0x20019 -> 2",
+                                             "OpenKey HKCR 'other' 0x20019 -> 2"};
+  EXPECT_EQ(h.registry.calls, expected);
+}
+
+TEST_F(RegistrarKeyBlock, UnregisterStopsAtTheFirstFailure) {
+  h.registry.AddKey("HKCR\\first");
+  h.registry.AddKey("HKCR\\locked");
+  h.registry.AddKey("HKCR\\last");
+  h.registry.DenyWrite("HKCR\\locked");
+  EXPECT_EQ(Run(u"HKCR { first locked last }", false), hr::FromWin32(reg::kAccessDenied));
+  EXPECT_EQ(h.registry.Dump(), "HKCR\\last\nHKCR\\locked\n");
+  // A key that cannot even be opened fails the same way.
+  h.registry.DenyOpen("HKCR\\last");
+  EXPECT_EQ(Run(u"HKCR { last }", false), hr::FromWin32(reg::kAccessDenied));
+}
+
+TEST_F(RegistrarKeyBlock, UnregisterNeverDeletesByACutName) {
+  // 259 characters is the longest name the unregister pass remembers whole.
+  const std::string cut(259, 'n');
+  const std::string longer = cut + "-tail";
+  h.registry.AddKey("HKCR\\" + cut);
+  h.registry.AddKey("HKCR\\" + longer);
+  ASSERT_EQ(Run(Widen("HKCR { " + longer + " }"), false), hr::kOk);
+  EXPECT_TRUE(h.registry.HasKey("HKCR\\" + cut));
+  EXPECT_TRUE(h.registry.HasKey("HKCR\\" + longer));
+  ASSERT_EQ(Run(Widen("HKCR { " + cut + " }"), false), hr::kOk);
+  EXPECT_FALSE(h.registry.HasKey("HKCR\\" + cut));
+}
+
+TEST_F(RegistrarKeyBlock, FailedRootBlockIsRolledBack) {
+  h.registry.AddKey("HKCR\\pre\\existing");
+  const HResult result = Run(
+      u"HKCR { first = s '1' }\r\n"
+      u"HKCR { second = s '2' { child } pre { added } bad = x 'y' never }\r\n"
+      u"HKCR { third }",
+      true);
+  EXPECT_EQ(result, hr::kDispException);
+  // The first block stays, the second is removed again as far as it got,
+  // keys that were there before and still have subkeys stay, the third never ran.
+  EXPECT_EQ(h.registry.Dump(),
+            "HKCR\\first\nHKCR\\first [@] = S:1\nHKCR\\pre\nHKCR\\pre\\existing\n");
+}
+
+TEST_F(RegistrarKeyBlock, NestingIsBounded) {
+  // The root block is the first level.
+  for (int nested : {kMaxBlockDepth - 1, kMaxBlockDepth}) {
+    std::u16string deep = u"HKCR {";
+    for (int i = 0; i < nested; ++i) deep += u" k {";
+    for (int i = 0; i <= nested; ++i) deep += u" }";
+    const HResult expected = nested < kMaxBlockDepth ? hr::kOk : hr::kDispException;
+    EXPECT_EQ(Run(deep, true), expected) << nested << " nested blocks";
+    EXPECT_EQ(Run(deep, false), expected) << nested << " nested blocks";
+  }
+}
+
+}  // namespace
+}  // namespace registrar_test

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "registrar/run_script_text.h"
+#include "tests/native/registrar_fakes.h"
+#include "tests/native/registrar_module_scripts.h"
+
+namespace registrar_test {
+namespace {
+
+constexpr char kAppId[] = "{3f8a6c20-9d41-4b7e-a5c2-71e0d94b6a18}";
+constexpr char kClsid[] = "{5D0B7A31-6C2E-4F19-A8D4-3E71C09B2F66}";
+constexpr char kLibId[] = "{9A4C2E17-B35D-4E80-9F61-07D2C8A4E5B3}";
+constexpr char kProgId[] = "DorvexZevEvov.Dorvex_ZevEvover";
+// The module path as read, and as the registration hands it to a script:
+// apostrophes doubled, since %MODULE% stands inside a quoted token.
+constexpr char kModulePath[] = "C:\\Program Files\\O'Brien\\Veltara.Desk.ZevEvov.dll";
+constexpr char16_t kEscapedModulePath[] =
+    u"C:\\Program Files\\O''Brien\\Veltara.Desk.ZevEvov.dll";
+
+// Runs one script the way the registration does: a fresh replacement table
+// with APPID (twice for the application id script), Module and Module_Raw.
+HResult RunModuleScript(ScriptHarness& h, const char16_t* script, bool doRegister, bool perUser) {
+  EXPECT_EQ(h.replacements.ResetReplacements(), hr::kOk);
+  const std::u16string appId = Widen(kAppId);
+  if (script == kAppIdScript) {
+    EXPECT_EQ(h.replacements.DefineReplacement(u"APPID", appId.c_str()), hr::kOk);
+  }
+  EXPECT_EQ(h.replacements.DefineReplacement(u"APPID", appId.c_str()), hr::kOk);
+  EXPECT_EQ(h.replacements.DefineReplacement(u"Module", kEscapedModulePath), hr::kOk);
+  EXPECT_EQ(h.replacements.DefineReplacement(u"Module_Raw", kEscapedModulePath), hr::kOk);
+  return RunScriptText(script, doRegister, h.replacements, h.services, perUser);
+}
+
+// What both scripts register, below the classes key at classes.
+std::string Registered(const std::string& classes) {
+  const std::string appIdKey = classes + "\\AppID";
+  const std::string clsidKey = classes + "\\CLSID\\" + kClsid;
+  const std::string progId = classes + "\\" + kProgId;
+  const std::string progId1 = progId + ".1";
+  return appIdKey + "\n" +
+         appIdKey + "\\Vexdor.ZevEvov.DLL\n" +
+         appIdKey + "\\Vexdor.ZevEvov.DLL [AppID] = S:" + kAppId + "\n" +
+         appIdKey + "\\" + kAppId + "\n" +
+         appIdKey + "\\" + kAppId + " [@] = S:DorvexZevEvov\n" +
+         classes + "\\CLSID\n" +
+         clsidKey + "\n" +
+         clsidKey + " [@] = S:Dorvex_ZevEvover Class\n" +
+         clsidKey + " [AppID] = S:" + kAppId + "\n" +
+         clsidKey + "\\InprocServer32\n" +
+         clsidKey + "\\InprocServer32 [@] = S:" + kModulePath + "\n" +
+         clsidKey + "\\InprocServer32 [ThreadingModel] = S:Free\n" +
+         clsidKey + "\\ProgID\n" +
+         clsidKey + "\\ProgID [@] = S:" + kProgId + ".1\n" +
+         clsidKey + "\\Programmable\n" +
+         clsidKey + "\\TypeLib\n" +
+         clsidKey + "\\TypeLib [@] = S:" + kLibId + "\n" +
+         clsidKey + "\\VersionIndependentProgID\n" +
+         clsidKey + "\\VersionIndependentProgID [@] = S:" + kProgId + "\n" +
+         progId + "\n" +
+         progId + " [@] = S:Dorvex_ZevEvover Class\n" +
+         progId + "\\CLSID\n" +
+         progId + "\\CLSID [@] = S:" + kClsid + "\n" +
+         progId + "\\CurVer\n" +
+         progId + "\\CurVer [@] = S:" + kProgId + ".1\n" +
+         progId1 + "\n" +
+         progId1 + " [@] = S:Dorvex_ZevEvover Class\n" +
+         progId1 + "\\CLSID\n" +
+         progId1 + "\\CLSID [@] = S:" + kClsid + "\n";
+}
+
+struct Placement {
+  const char* name;
+  bool perUser;
+  std::string before;   // keys that lead to the classes key
+  std::string classes;
+};
+
+TEST(RegistrarModuleScripts, RegisterThenUnregisterLeavesOnlyNoRemoveKeys) {
+  const Placement placements[] = {
+      {"machine", false, "", "HKCR"},
+      {"per user", true, "HKCU\\Software\nHKCU\\Software\\Classes\n", "HKCU\\Software\\Classes"},
+  };
+  for (const Placement& p : placements) {
+    ScriptHarness h;
+    // Registration order: application id script, then class script; twice,
+    // since registering again over a registration changes nothing.
+    for (int round = 0; round < 2; ++round) {
+      ASSERT_EQ(RunModuleScript(h, kAppIdScript, true, p.perUser), hr::kOk) << p.name;
+      ASSERT_EQ(RunModuleScript(h, kClassScript, true, p.perUser), hr::kOk) << p.name;
+      EXPECT_EQ(h.registry.Dump(), p.before + Registered(p.classes)) << p.name;
+    }
+    // Unregistration order: class script, then application id script.
+    ASSERT_EQ(RunModuleScript(h, kClassScript, false, p.perUser), hr::kOk) << p.name;
+    ASSERT_EQ(RunModuleScript(h, kAppIdScript, false, p.perUser), hr::kOk) << p.name;
+    EXPECT_EQ(h.registry.Dump(),
+              p.before + p.classes + "\\AppID\n" + p.classes + "\\CLSID\n")
+        << p.name;
+    // A second unregistration finds nothing to do.
+    ASSERT_EQ(RunModuleScript(h, kClassScript, false, p.perUser), hr::kOk) << p.name;
+    ASSERT_EQ(RunModuleScript(h, kAppIdScript, false, p.perUser), hr::kOk) << p.name;
+    EXPECT_EQ(h.registry.OpenHandles(), 0) << p.name;
+    EXPECT_EQ(h.registry.badHandles, 0) << p.name;
+    EXPECT_EQ(h.memory.live(), 0u) << p.name;
+  }
+}
+
+TEST(RegistrarModuleScripts, ClassKeyIsRebuiltAndOthersAreLeftAlone) {
+  ScriptHarness h;
+  const std::string clsidKey = std::string("HKCR\\CLSID\\") + kClsid;
+  h.registry.AddKey(clsidKey + "\\Stale\\Deeper");
+  h.registry.SetString(clsidKey, "Old", "x");
+  h.registry.AddKey("HKCR\\CLSID\\{other}\\InprocServer32");
+  h.registry.AddKey("HKCR\\AppID\\{other}");
+  ASSERT_EQ(RunModuleScript(h, kAppIdScript, true, false), hr::kOk);
+  ASSERT_EQ(RunModuleScript(h, kClassScript, true, false), hr::kOk);
+  EXPECT_FALSE(h.registry.HasKey(clsidKey + "\\Stale"));
+  EXPECT_FALSE(h.registry.GetValue(clsidKey, "Old").has_value());
+  ASSERT_EQ(RunModuleScript(h, kClassScript, false, false), hr::kOk);
+  ASSERT_EQ(RunModuleScript(h, kAppIdScript, false, false), hr::kOk);
+  EXPECT_EQ(h.registry.Dump(),
+            "HKCR\\AppID\nHKCR\\AppID\\{other}\n"
+            "HKCR\\CLSID\nHKCR\\CLSID\\{other}\nHKCR\\CLSID\\{other}\\InprocServer32\n");
+}
+
+}  // namespace
+}  // namespace registrar_test

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "registrar/reg_script_parser.h"
+#include "tests/native/registrar_fakes.h"
+
+namespace registrar_test {
+namespace {
+
+// Reads tokens until one fails; returns them and the failing result (a text
+// that ends cleanly fails with kDispException at its end).
+struct Scan {
+  std::vector<std::string> tokens;
+  HResult end = hr::kOk;
+};
+
+Scan ReadAll(const std::u16string& text) {
+  ScriptHarness h;
+  CRegScriptParser parser(h.replacements, h.services, false);
+  // An exact-size copy, so a read past the end shows under ASan.
+  auto exact = std::make_unique<char16_t[]>(text.size());
+  std::copy(text.begin(), text.end(), exact.get());
+  parser.StartAt(std::u16string_view(exact.get(), text.size()));
+  Scan scan;
+  auto buffer = std::make_unique<TokenBuffer>();
+  for (;;) {
+    buffer->fill(u'\xBDBD');
+    scan.end = parser.ReadToken(*buffer);
+    if (hr::Failed(scan.end)) return scan;
+    scan.tokens.push_back(Narrow(buffer->data()));
+  }
+}
+
+struct TokenCase {
+  std::u16string text;
+  std::vector<std::string> tokens;
+};
+
+TEST(RegistrarReadToken, Tokens) {
+  const TokenCase cases[] = {
+      {u"", {}},
+      {u" \t\r\n", {}},
+      {u"a b\tc\r\nd", {"a", "b", "c", "d"}},
+      {u"'It''s'", {"It's"}},
+      {u"''", {""}},
+      {u"'' x", {"", "x"}},
+      {u"'abc'def", {"abc", "def"}},
+      {u"''''", {"'"}},
+      {u"'a b = { }'", {"a b = { }"}},
+      {u"a{ }} =s", {"a{", "}}", "=s"}},
+      {u"it's", {"it's"}},
+      {u"a\vb\fc", {"a\\u000Bb\\u000Cc"}},
+  };
+  for (const TokenCase& c : cases) {
+    const Scan scan = ReadAll(c.text);
+    EXPECT_EQ(scan.tokens, c.tokens) << "text " << Narrow(c.text);
+    EXPECT_EQ(scan.end, hr::kDispException) << "text " << Narrow(c.text);
+  }
+}
+
+TEST(RegistrarReadToken, UnterminatedQuotesFail) {
+  for (const char16_t* text : {u"'", u"'abc", u"'a''", u"x 'y"}) {
+    const Scan scan = ReadAll(text);
+    EXPECT_EQ(scan.end, hr::kDispException) << Narrow(text);
+    EXPECT_LE(scan.tokens.size(), 1u) << Narrow(text);
+  }
+}
+
+TEST(RegistrarReadToken, LengthLimit) {
+  const std::u16string longest(kMaxTokenLength, u'k');
+  const std::u16string tooLong(kMaxTokenLength + 1, u'k');
+  const struct {
+    const char* name;
+    std::u16string text;
+    std::size_t tokens;
+  } cases[] = {
+      {"4094 bare", longest + u" x", 2},
+      {"4095 bare", tooLong + u" x", 0},
+      {"4094 quoted", u"'" + longest + u"' x", 2},
+      {"4095 quoted", u"'" + tooLong + u"' x", 0},
+      {"4094 with doubled quote", u"'''" + std::u16string(kMaxTokenLength - 1, u'k') + u"'", 1},
+  };
+  for (const auto& c : cases) {
+    const Scan scan = ReadAll(c.text);
+    EXPECT_EQ(scan.tokens.size(), c.tokens) << c.name;
+    if (c.tokens > 0) {
+      EXPECT_EQ(scan.tokens[0].size(), kMaxTokenLength) << c.name;
+    }
+  }
+}
+
+TEST(RegistrarSkipValueSpec, StepsOverAnAssignmentOnly) {
+  const struct {
+    std::u16string text;
+    const char16_t* first;
+    HResult result;
+    std::string after;
+  } cases[] = {
+      {u"= s 'v' next", u"=", hr::kOk, "next"},
+      {u"=q 'v' next more", u"=q", hr::kOk, "more"},  // the type is the token behind
+      {u"{ next", u"{", hr::kOk, "{"},
+      {u"= s", u"=", hr::kDispException, ""},
+      {u"= s 'v'", u"=", hr::kDispException, ""},
+  };
+  for (const auto& c : cases) {
+    ScriptHarness h;
+    CRegScriptParser parser(h.replacements, h.services, false);
+    parser.StartAt(c.text);
+    auto buffer = std::make_unique<TokenBuffer>();
+    ASSERT_EQ(parser.ReadToken(*buffer), hr::kOk);
+    ASSERT_EQ(std::u16string(buffer->data()), c.first);
+    EXPECT_EQ(parser.SkipValueSpec(*buffer), c.result) << Narrow(c.text);
+    if (hr::Succeeded(c.result)) {
+      EXPECT_EQ(Narrow(buffer->data()), c.after) << Narrow(c.text);
+    }
+  }
+}
+
+TEST(RegistrarRootKeyFromName, FourteenNames) {
+  ScriptHarness h;
+  CRegScriptParser parser(h.replacements, h.services, false);
+  const struct {
+    const char16_t* name;
+    std::optional<RegKey> key;
+  } cases[] = {
+      {u"HKCR", reg::kClassesRoot},
+      {u"hkcu", reg::kCurrentUser},
+      {u"HKLM", reg::kLocalMachine},
+      {u"HKU", reg::kUsers},
+      {u"HKPD", reg::kPerformanceData},
+      {u"HKDD", reg::kDynData},
+      {u"HKCC", reg::kCurrentConfig},
+      {u"HKEY_CLASSES_ROOT", reg::kClassesRoot},
+      {u"HKEY_CURRENT_USER", reg::kCurrentUser},
+      {u"hkey_local_machine", reg::kLocalMachine},
+      {u"HKEY_USERS", reg::kUsers},
+      {u"HKEY_PERFORMANCE_DATA", reg::kPerformanceData},
+      {u"HKEY_DYN_DATA", reg::kDynData},
+      {u"HKEY_CURRENT_CONFIG", reg::kCurrentConfig},
+      {u"HKEY", std::nullopt},
+      {u"HKCR2", std::nullopt},
+      {u"", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(parser.RootKeyFromName(c.name), c.key) << Narrow(c.name);
+  }
+}
+
+}  // namespace
+}  // namespace registrar_test

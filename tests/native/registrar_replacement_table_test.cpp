@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "registrar/replacement_table.h"
+#include "tests/native/registrar_fakes.h"
+
+namespace registrar_test {
+namespace {
+
+// The text found for name, or "<none>".
+std::string Lookup(const ReplacementTable& table, const char16_t* name) {
+  std::string found = "<none>";
+  table.FindReplacement(name, [&](std::u16string_view text) { found = Narrow(text); });
+  return found;
+}
+
+TEST(RegistrarReplacementTable, FirstDefinitionWinsWhateverTheCase) {
+  ScriptHarness h;
+  ASSERT_EQ(h.replacements.DefineReplacement(u"APPID", u"{first}"), hr::kOk);
+  ASSERT_EQ(h.replacements.DefineReplacement(u"appid", u"{second}"), hr::kOk);
+  ASSERT_EQ(h.replacements.DefineReplacement(u"Module", u"C:\\m.dll"), hr::kOk);
+  EXPECT_EQ(h.replacements.size(), 3u) << "duplicates are kept as entries";
+  EXPECT_EQ(Lookup(h.replacements, u"AppId"), "{first}");
+  EXPECT_EQ(Lookup(h.replacements, u"MODULE"), "C:\\m.dll");
+  EXPECT_EQ(Lookup(h.replacements, u"Modul"), "<none>");
+  EXPECT_EQ(Lookup(h.replacements, u""), "<none>");
+}
+
+TEST(RegistrarReplacementTable, NullNameOrTextIsRefusedAndAddsNothing) {
+  ScriptHarness h;
+  EXPECT_EQ(h.replacements.DefineReplacement(nullptr, u"x"), hr::kInvalidArg);
+  EXPECT_EQ(h.replacements.DefineReplacement(u"x", nullptr), hr::kInvalidArg);
+  EXPECT_EQ(h.replacements.size(), 0u);
+  EXPECT_EQ(Lookup(h.replacements, u"x"), "<none>");
+}
+
+TEST(RegistrarReplacementTable, ResetForgetsEverythingAndStartsFresh) {
+  ScriptHarness h;
+  ASSERT_EQ(h.replacements.DefineReplacement(u"A", u"old"), hr::kOk);
+  EXPECT_EQ(h.replacements.ResetReplacements(), hr::kOk);
+  EXPECT_EQ(Lookup(h.replacements, u"A"), "<none>");
+  ASSERT_EQ(h.replacements.DefineReplacement(u"a", u"new"), hr::kOk);
+  EXPECT_EQ(Lookup(h.replacements, u"A"), "new");
+  EXPECT_EQ(h.replacements.size(), 1u);
+}
+
+TEST(RegistrarReplacementTable, TextIsHandedOverWhileTheLockIsHeld) {
+  ScriptHarness h;
+  ASSERT_EQ(h.replacements.DefineReplacement(u"A", u"text"), hr::kOk);
+  bool heldDuringUse = false;
+  const bool found = h.replacements.FindReplacement(
+      u"a", [&](std::u16string_view) { heldDuringUse = h.lock.held(); });
+  EXPECT_TRUE(found);
+  EXPECT_TRUE(heldDuringUse);
+  EXPECT_FALSE(h.lock.held()) << "the lock is given back after the lookup";
+}
+
+}  // namespace
+}  // namespace registrar_test
