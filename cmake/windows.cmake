@@ -69,6 +69,13 @@ foreach(source IN LISTS TOOL_SOURCES)
   list(APPEND TOOL_TARGETS ${name})
 endforeach()
 
+# Scripts that the tests and the demo run with cscript sit beside the programs.
+file(GLOB CLIENT_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*.vbs ${CMAKE_SOURCE_DIR}/tools/*.js)
+foreach(script IN LISTS CLIENT_SCRIPTS)
+  get_filename_component(name ${script} NAME)
+  configure_file(${script} ${OUTPUT_DIR}/${name} COPYONLY)
+endforeach()
+
 file(GLOB TEST_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/support/*.cpp)
 add_library(wine_test_support STATIC ${TEST_SUPPORT_SOURCES})
 target_include_directories(wine_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests/wine/support)

@@ -1,14 +1,47 @@
-// Exported entry points of the in-process server: loading and the class
-// object. Until the class object is in place it answers "not available".
+// Exported entry points of the in-process server: loading and unloading, the
+// class object, and whether the library may be unloaded.
 #include <windows.h>
 #include <ole2.h>
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+#include <optional>
 
-STDAPI DllGetClassObject(REFCLSID, REFIID, LPVOID* ppv) {
-  if (ppv == nullptr) return E_POINTER;
-  *ppv = nullptr;
-  return CLASS_E_CLASSNOTAVAILABLE;
+#include "server/exception_barrier.h"
+#include "server/server_records.h"
+
+namespace {
+
+std::optional<ServerRecords> serverRecords;
+
+}  // namespace
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  switch (reason) {
+    case DLL_PROCESS_ATTACH:
+      serverRecords.emplace(instance);
+      // A process-wide lock that could not be set up: refuse to load.
+      if (initFailed) {
+        serverRecords.reset();
+        return FALSE;
+      }
+      return TRUE;
+    case DLL_PROCESS_DETACH:
+      serverRecords.reset();
+      return TRUE;
+    default:
+      return TRUE;
+  }
 }
 
-STDAPI DllCanUnloadNow() { return S_OK; }
+STDAPI DllGetClassObject(REFCLSID classId, REFIID iid, LPVOID* out) {
+  return ExceptionBarrier([&]() -> HRESULT {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (!serverRecords) return E_UNEXPECTED;
+    return serverRecords->classTable.GetClassObject(classId, iid, out);
+  });
+}
+
+STDAPI DllCanUnloadNow() {
+  if (!serverRecords) return S_OK;
+  return serverRecords->module.CurrentLockCount() == 0 ? S_OK : S_FALSE;
+}

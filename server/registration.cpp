@@ -5,6 +5,9 @@
 #include "registrar/win/reg_object.h"
 #include "resource_ids.h"
 #include "server/app_id.h"
+#include "server/class_entry.h"
+#include "server/class_table.h"
+#include "server/neutral_locale_alias.h"
 
 namespace {
 
@@ -97,7 +100,15 @@ HRESULT RegisterTypeLibrary(HMODULE module) {
     hasDirectory = true;
   }
   RegisterTypeLibFunction registerTypeLib = ChooseTypeLibFunction("RegisterTypeLibForUser", &RegisterTypeLib);
-  return registerTypeLib(library.get(), path.data(), hasDirectory ? directory.data() : nullptr);
+  result = registerTypeLib(library.get(), path.data(), hasDirectory ? directory.data() : nullptr);
+  if (FAILED(result)) return result;
+
+  TLIBATTR* attributes = nullptr;
+  result = library.get()->GetLibAttr(&attributes);
+  if (FAILED(result)) return result;
+  result = RegisterNeutralLocaleAlias(*attributes, path);
+  library.get()->ReleaseTLibAttr(attributes);
+  return result;
 }
 
 HRESULT UnregisterTypeLibrary(HMODULE module) {
@@ -108,16 +119,25 @@ HRESULT UnregisterTypeLibrary(HMODULE module) {
   TLIBATTR* attributes = nullptr;
   result = library.get()->GetLibAttr(&attributes);
   if (FAILED(result)) return result;
-  UnRegisterTypeLibFunction unregisterTypeLib = ChooseTypeLibFunction("UnRegisterTypeLibForUser", &UnRegisterTypeLib);
-  result = unregisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum, attributes->lcid,
-                             attributes->syskind);
+  result = RemoveNeutralLocaleAlias(*attributes);
+  if (SUCCEEDED(result)) {
+    UnRegisterTypeLibFunction unregisterTypeLib =
+        ChooseTypeLibFunction("UnRegisterTypeLibForUser", &UnRegisterTypeLib);
+    result = unregisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum, attributes->lcid,
+                               attributes->syskind);
+    if (SUCCEEDED(result)) PruneEmptyTypeLibKeys(*attributes);
+  }
   library.get()->ReleaseTLibAttr(attributes);
   return result;
 }
 
-// The viewer class's registration routine: its class script.
-HRESULT UpdateViewerClassRegistry(HMODULE module, bool doRegister) {
-  return RunRegistrationScript(module, IDR_CLASS_SCRIPT, doRegister, nullptr);
+// Every class of the class table runs its own registration routine (the
+// viewer's is its class script). Its component categories would follow; the
+// viewer declares none, so there is nothing to write or remove.
+HRESULT UpdateClassRegistries(bool doRegister) {
+  const ClassTable* table = ClassTable::Current();
+  if (table == nullptr) return E_UNEXPECTED;
+  return table->ForEachEntry([doRegister](const ClassEntry& entry) { return entry.updateRegistry(doRegister); });
 }
 
 }  // namespace
@@ -195,14 +215,13 @@ HRESULT LoadModuleTypeLibrary(HMODULE module, ITypeLib** library, std::wstring* 
 HRESULT RegisterServerWithScripts(HMODULE module) {
   HRESULT result = RunRegistrationScript(module, IDR_APPID_SCRIPT, true, kAppIdPairs);
   if (FAILED(result)) return result;
-  result = UpdateViewerClassRegistry(module, true);
+  result = UpdateClassRegistries(true);
   if (FAILED(result)) return result;
-  // The viewer declares no component categories: nothing to write.
   return RegisterTypeLibrary(module);
 }
 
 HRESULT UnregisterServerWithScripts(HMODULE module) {
-  HRESULT result = UpdateViewerClassRegistry(module, false);
+  HRESULT result = UpdateClassRegistries(false);
   if (FAILED(result)) return result;
   result = UnregisterTypeLibrary(module);
   if (FAILED(result)) return result;

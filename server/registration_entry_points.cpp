@@ -7,17 +7,19 @@
 #include <new>
 
 #include "registrar/win/per_user_registration.h"
+#include "server/module_base.h"
 #include "server/registration.h"
 #include "server/thread_locale_scope.h"
-
-extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
 
 // "user" and its terminator: the word in any letter case, nothing longer.
 constexpr size_t kUserCommandChars = 5;
 
-HMODULE ThisModule() { return reinterpret_cast<HMODULE>(&__ImageBase); }
+HMODULE ThisModule() {
+  const ModuleBase* base = ModuleBase::Current();
+  return base ? base->ModuleInstance() : nullptr;
+}
 
 template <typename Work>
 HRESULT Guarded(Work work) {
@@ -31,11 +33,13 @@ HRESULT Guarded(Work work) {
 }
 
 HRESULT Register() {
+  if (ThisModule() == nullptr) return E_UNEXPECTED;
   ThreadLocaleScope locale;
   return RegisterServerWithScripts(ThisModule());
 }
 
 HRESULT Unregister() {
+  if (ThisModule() == nullptr) return E_UNEXPECTED;
   ThreadLocaleScope locale;
   return UnregisterServerWithScripts(ThisModule());
 }

@@ -222,10 +222,16 @@ HResult ViewerCore::AddServer(BstrView serverPart) {
   return hr::kOk;
 }
 
-HResult ViewerCore::ShowEx(BstrView sapDocId) {
+HResult ViewerCore::BeginShowEx(BstrView sapDocId) {
   const HResult stored = StoreString(m_DID, sapDocId);
   if (hr::Failed(stored)) return stored;
   Trace(platform_, u"ShowEx:      %s\r\n", {TraceText(m_DID)});
+  return hr::kOk;
+}
+
+HResult ViewerCore::ShowEx(BstrView sapDocId) {
+  const HResult begun = BeginShowEx(sapDocId);
+  if (hr::Failed(begun)) return begun;
   return Show();
 }
 

@@ -34,6 +34,9 @@ class ViewerCore {
   HResult get_ReturnCode(std::int32_t& pVal) const;
   HResult get_LastErrorText(StringOut& pVal) const;
   HResult ShowEx(BstrView sapDocId);
+  // The first half of ShowEx: stores the document id and traces it. A COM
+  // object then runs Show through its own interface.
+  HResult BeginShowEx(BstrView sapDocId);
   HResult get_UseStartCmd(StringOut& pVal) const;
   HResult put_UseStartCmd(BstrView newVal);
   HResult ClearCC();

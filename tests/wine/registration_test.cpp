@@ -114,6 +114,8 @@ TEST_F(RegistrationTest, Regsvr32WritesBothScriptsAndTheTypeLibrary) {
       {kClsidKey + L"\\TypeLib", nullptr, L"{9A4C2E17-B35D-4E80-9F61-07D2C8A4E5B3}"},
       {kTypeLibKey + L"\\1.0", nullptr, L"DorvexZevEvov 1.0 Type Library"},
       {kTypeLibKey + L"\\1.0\\409\\win32", nullptr, dll_},
+      // The neutral-locale entry the type-library marshaler looks for.
+      {kTypeLibKey + L"\\1.0\\0\\win32", nullptr, dll_},
   };
   for (const Expected& e : expected) {
     SCOPED_TRACE(testing::PrintToString(e.key) + " " + testing::PrintToString(std::wstring(e.name ? e.name : L"")));

@@ -1,0 +1,51 @@
+#include "server/class_factory.h"
+
+#include <memory>
+#include <new>
+
+#include "server/com_object_cached.h"
+#include "server/exception_barrier.h"
+#include "server/server_module.h"
+
+namespace {
+
+const InterfaceEntry kClassFactoryInterfaces[] = {
+    {&IID_IClassFactory, FaceOffset<IClassFactory, CComClassFactory>()},
+    {nullptr, 0},
+};
+
+}  // namespace
+
+const InterfaceEntry* CComClassFactory::InterfaceTable() { return kClassFactoryInterfaces; }
+
+HRESULT CComClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) noexcept {
+  return ExceptionBarrier([&]() -> HRESULT {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    // An aggregate's inner part hands its outer object nothing but IUnknown.
+    if (outer != nullptr && !IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
+    return createInstance_(outer, iid, out);
+  });
+}
+
+HRESULT CComClassFactory::LockServer(BOOL lock) noexcept {
+  if (lock) {
+    LockServerModule();
+  } else {
+    UnlockServerModule();
+  }
+  return S_OK;
+}
+
+HRESULT CreateClassFactory(InstanceCreator creator, REFIID iid, void** out) {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  std::unique_ptr<CComObjectCached<CComClassFactory>> factory(new (std::nothrow) CComObjectCached<CComClassFactory>);
+  if (!factory) return E_OUTOFMEMORY;
+  factory->SetInstanceCreator(creator);
+  HRESULT result = factory->InitializeObjectLock();
+  if (SUCCEEDED(result)) result = factory->QueryInterface(iid, out);
+  if (FAILED(result)) return result;
+  factory.release();
+  return S_OK;
+}

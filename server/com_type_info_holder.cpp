@@ -1,0 +1,181 @@
+#include "server/com_type_info_holder.h"
+
+#include <cstring>
+#include <cwchar>
+#include <memory>
+#include <new>
+
+#include "server/com_ref.h"
+#include "server/server_module.h"
+
+struct CComTypeInfoHolder::NameEntry {
+  NameEntry() = default;
+  NameEntry(const NameEntry&) = delete;
+  NameEntry& operator=(const NameEntry&) = delete;
+  ~NameEntry() { SysFreeString(name); }
+
+  // Owned; null when the member's name could not be read.
+  BSTR name = nullptr;
+  int length = 0;
+  DISPID id = DISPID_UNKNOWN;
+};
+
+namespace {
+
+// Owns the attributes of a type information while they are read.
+class TypeAttributes {
+ public:
+  explicit TypeAttributes(ITypeInfo* info) : info_(info) {
+    if (FAILED(info_->GetTypeAttr(&attributes_))) attributes_ = nullptr;
+  }
+  TypeAttributes(const TypeAttributes&) = delete;
+  TypeAttributes& operator=(const TypeAttributes&) = delete;
+  ~TypeAttributes() {
+    if (attributes_ != nullptr) info_->ReleaseTypeAttr(attributes_);
+  }
+  const TYPEATTR* get() const { return attributes_; }
+
+ private:
+  ITypeInfo* info_;
+  TYPEATTR* attributes_ = nullptr;
+};
+
+// Owns one function description while it is read.
+class FunctionDescription {
+ public:
+  FunctionDescription(ITypeInfo* info, UINT index) : info_(info) {
+    if (FAILED(info_->GetFuncDesc(index, &description_))) description_ = nullptr;
+  }
+  FunctionDescription(const FunctionDescription&) = delete;
+  FunctionDescription& operator=(const FunctionDescription&) = delete;
+  ~FunctionDescription() {
+    if (description_ != nullptr) info_->ReleaseFuncDesc(description_);
+  }
+  const FUNCDESC* get() const { return description_; }
+
+ private:
+  ITypeInfo* info_;
+  FUNCDESC* description_ = nullptr;
+};
+
+}  // namespace
+
+bool CComTypeInfoHolder::Loaded() const {
+  return typeInfo_.load(std::memory_order_acquire) != nullptr &&
+         nameCache_.load(std::memory_order_acquire) != nullptr;
+}
+
+HRESULT CComTypeInfoHolder::LoadTypeInfo(LCID locale) {
+  if (Loaded()) return S_OK;
+  CVeltaraDeskZevEvovModule* module = CVeltaraDeskZevEvovModule::Current();
+  CriticalSectionGuard guard(module->StaticLock());
+
+  HRESULT result = E_FAIL;
+  if (typeInfo_.load(std::memory_order_acquire) != nullptr) {
+    // Another thread loaded it while this one waited for the lock.
+    result = S_OK;
+  } else {
+    ComRef<ITypeLib> library;
+    result = LoadRegTypeLib(*libraryId_, majorVersion_, minorVersion_, locale, library.put());
+    ComRef<ITypeInfo> info;
+    if (SUCCEEDED(result)) result = library->GetTypeInfoOfGuid(*iid_, info.put());
+    if (SUCCEEDED(result)) {
+      ComRef<ITypeInfo2> info2;
+      ITypeInfo* kept = SUCCEEDED(info->QueryInterface(IID_ITypeInfo2, reinterpret_cast<void**>(info2.put())))
+                            ? info2.release()
+                            : info.release();
+      typeInfo_.store(kept, std::memory_order_release);
+      module->AddTermCallback(&ReleaseTypeInfo, reinterpret_cast<DWORD_PTR>(this));
+      result = S_OK;
+    }
+  }
+  ITypeInfo* info = typeInfo_.load(std::memory_order_acquire);
+  if (info != nullptr && nameCache_.load(std::memory_order_acquire) == nullptr) result = BuildNameCache(info);
+  return result;
+}
+
+HRESULT CComTypeInfoHolder::BuildNameCache(ITypeInfo* info) {
+  TypeAttributes attributes(info);
+  // Without attributes there is no cache yet; the next call tries again.
+  if (attributes.get() == nullptr) return S_OK;
+
+  const int count = attributes.get()->cFuncs;
+  std::unique_ptr<NameEntry[]> cache;
+  if (count > 0) {
+    cache.reset(new (std::nothrow) NameEntry[count]);
+    if (!cache) return E_OUTOFMEMORY;
+  }
+  for (int index = 0; index < count; ++index) {
+    FunctionDescription function(info, static_cast<UINT>(index));
+    if (function.get() == nullptr) continue;
+    NameEntry& entry = cache[index];
+    BSTR name = nullptr;
+    if (FAILED(info->GetDocumentation(function.get()->memid, &name, nullptr, nullptr, nullptr))) continue;
+    entry.name = name;
+    entry.length = static_cast<int>(SysStringLen(name));
+    entry.id = function.get()->memid;
+  }
+  nameCount_ = count;
+  nameCache_.store(cache.release(), std::memory_order_release);
+  return S_OK;
+}
+
+void CComTypeInfoHolder::ReleaseTypeInfo(DWORD_PTR holder) {
+  CComTypeInfoHolder* self = reinterpret_cast<CComTypeInfoHolder*>(holder);
+  if (ITypeInfo* info = self->typeInfo_.exchange(nullptr)) info->Release();
+  delete[] self->nameCache_.exchange(nullptr);
+  self->nameCount_ = 0;
+}
+
+HRESULT CComTypeInfoHolder::GetTypeInfoCount(UINT* count) {
+  if (count == nullptr) return E_POINTER;
+  *count = 1;
+  return S_OK;
+}
+
+HRESULT CComTypeInfoHolder::GetTypeInfo(UINT index, LCID locale, ITypeInfo** out) {
+  if (index != 0) return DISP_E_BADINDEX;
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  HRESULT result = S_OK;
+  if (typeInfo_.load(std::memory_order_acquire) == nullptr) result = LoadTypeInfo(locale);
+  ITypeInfo* info = typeInfo_.load(std::memory_order_acquire);
+  if (info == nullptr) return result;
+  info->AddRef();
+  *out = info;
+  return S_OK;
+}
+
+HRESULT CComTypeInfoHolder::GetIDsOfNames(LPOLESTR* names, UINT count, LCID locale, DISPID* ids) {
+  HRESULT result = S_OK;
+  if (!Loaded()) result = LoadTypeInfo(locale);
+  ITypeInfo* info = typeInfo_.load(std::memory_order_acquire);
+  if (info == nullptr) return result;
+  if (count > 0 && (names == nullptr || ids == nullptr)) return E_POINTER;
+
+  const NameEntry* cache = nameCache_.load(std::memory_order_acquire);
+  if (cache != nullptr && count == 1) {
+    // The exact spelling only, compared as bytes; any other spelling goes to
+    // the type information, which ignores case.
+    const size_t length = names[0] != nullptr ? wcslen(names[0]) : 0;
+    for (int index = nameCount_ - 1; index >= 0; --index) {
+      const NameEntry& entry = cache[index];
+      // An entry without a name matches nothing, not even an empty name.
+      if (entry.name == nullptr || static_cast<size_t>(entry.length) != length) continue;
+      if (std::memcmp(entry.name, names[0], length * sizeof(OLECHAR)) == 0) {
+        ids[0] = entry.id;
+        return S_OK;
+      }
+    }
+  }
+  return info->GetIDsOfNames(names, count, ids);
+}
+
+HRESULT CComTypeInfoHolder::Invoke(IDispatch* object, DISPID id, LCID locale, WORD flags, DISPPARAMS* parameters,
+                                   VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
+  HRESULT loaded = S_OK;
+  if (!Loaded()) loaded = LoadTypeInfo(locale);
+  ITypeInfo* info = typeInfo_.load(std::memory_order_acquire);
+  if (info == nullptr) return loaded;
+  return info->Invoke(object, id, flags, parameters, result, exception, argumentError);
+}

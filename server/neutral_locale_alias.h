@@ -1,0 +1,27 @@
+// The type library under the neutral locale as well.
+//
+// The library describes itself as English (LCID 0x409), so RegisterTypeLib
+// files its path under TypeLib\{libid}\1.0\409 only. The platform's
+// type-library marshaler, which carries every call of a single-threaded client
+// (the SAP front end, script hosts) to this free-threaded object, asks for the
+// library under the neutral locale (LCID 0) and does not find it there: every
+// call from such a client then fails with TYPE_E_LIBNOTREGISTERED. Registration
+// therefore also files the path under TypeLib\{libid}\1.0\0 and removes that
+// entry again before the library is unregistered.
+#pragma once
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <string>
+
+// Files path under the neutral locale beside the library's own locale. Does
+// nothing for a library that is neutral already.
+HRESULT RegisterNeutralLocaleAlias(const TLIBATTR& attributes, const std::wstring& path);
+
+// Removes that entry; a missing one is no error.
+HRESULT RemoveNeutralLocaleAlias(const TLIBATTR& attributes);
+
+// After unregistration: removes the keys that only held the alias (the
+// version key and the library key), when nothing else is left in them.
+void PruneEmptyTypeLibKeys(const TLIBATTR& attributes);

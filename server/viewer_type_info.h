@@ -1,0 +1,7 @@
+// The one type information holder behind the viewer's IDispatch, shared by
+// every viewer object, plain or aggregated.
+#pragma once
+
+#include "server/com_type_info_holder.h"
+
+extern CComTypeInfoHolder viewerTypeInfoHolder;

@@ -1,0 +1,304 @@
+// Show for real under Wine: the recorder program stands in for the viewer and
+// writes the command line it was started with; the custom command, START and
+// shell paths reach it, a missing program is reported, the focus wait holds.
+#include <windows.h>
+#include <oleauto.h>
+#define SECURITY_WIN32
+#include <security.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "VeltaraDeskZevEvov.h"
+#include "child_process.h"
+#include "com_ptr.h"
+#include "debug_capture.h"
+#include "loaded_server.h"
+#include "test_paths.h"
+
+namespace {
+
+constexpr wchar_t kScheme[] = L"zevtest";
+constexpr DWORD kRecorderWaitMs = 20000;
+
+// Owns one BSTR made from a literal or a string.
+class Bstr {
+ public:
+  explicit Bstr(const std::wstring& text) : value_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  ~Bstr() { SysFreeString(value_); }
+  BSTR get() const { return value_; }
+
+ private:
+  BSTR value_;
+};
+
+std::wstring TakeBstr(BSTR value) {
+  std::wstring text = value ? std::wstring(value, SysStringLen(value)) : L"<null>";
+  SysFreeString(value);
+  return text;
+}
+
+std::wstring RecorderOutputPath() {
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  return std::wstring(folder) + L"zevevov-recorder.txt";
+}
+
+std::vector<std::wstring> ReadRecorderLines() {
+  std::vector<std::wstring> lines;
+  HANDLE file = CreateFileW(RecorderOutputPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return lines;
+  std::string bytes;
+  char chunk[4096];
+  DWORD read = 0;
+  while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
+  CloseHandle(file);
+  size_t start = 0;
+  for (size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
+    const std::string line = bytes.substr(start, end - start);
+    std::wstring wide(MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), wide.data(),
+                        static_cast<int>(wide.size()));
+    lines.push_back(wide);
+  }
+  return lines;
+}
+
+// The programs start on their own; wait until the recorder has written count lines.
+std::vector<std::wstring> WaitForRecorderLines(size_t count, DWORD timeoutMs = kRecorderWaitMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  std::vector<std::wstring> lines = ReadRecorderLines();
+  while (lines.size() < count && GetTickCount64() < deadline) {
+    Sleep(50);
+    lines = ReadRecorderLines();
+  }
+  return lines;
+}
+
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+// A URL protocol whose "open" command is the recorder: the START and shell
+// paths reach it. Wine's HKEY_CLASSES_ROOT reads HKLM\Software\Classes only.
+void RegisterRecorderProtocol() {
+  const std::wstring key = std::wstring(L"Software\\Classes\\") + kScheme;
+  const std::wstring command = Quoted(testing_paths::ToolPath(L"recorder")) + L" \"%1\"";
+  RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, REG_SZ, L"URL:zevtest", sizeof L"URL:zevtest");
+  RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"URL Protocol", REG_SZ, L"", sizeof L"");
+  RegSetKeyValueW(HKEY_LOCAL_MACHINE, (key + L"\\shell\\open\\command").c_str(), nullptr, REG_SZ, command.c_str(),
+                  static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+}
+
+void UnregisterRecorderProtocol() {
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(L"Software\\Classes\\") + kScheme).c_str());
+}
+
+// A viewer made through the DLL's own class object.
+class ViewerFixture {
+ public:
+  ViewerFixture() {
+    if (IClassFactory* factory = server_.ViewerClassObject()) {
+      factory->CreateInstance(nullptr, IID_IDorvex_ZevEvover, reinterpret_cast<void**>(viewer_.put()));
+      factory->Release();
+    }
+  }
+  IDorvex_ZevEvover* viewer() const { return viewer_.get(); }
+
+  // The SRV / r / A1 / "A B" document, with the custom command given.
+  void SetDocument(const std::wstring& customCommand) {
+    viewer_->put_Server(Bstr(std::wstring(kScheme) + L"://host").get());
+    viewer_->put_UrlRoot(Bstr(L"/r").get());
+    viewer_->put_ContRep(Bstr(L"A1").get());
+    viewer_->put_DID(Bstr(L"A B").get());
+    viewer_->ClearCC();
+    if (!customCommand.empty()) viewer_->AddCC(Bstr(customCommand).get());
+  }
+
+ private:
+  LoadedServer server_;
+  ComPtr<IDorvex_ZevEvover> viewer_;
+};
+
+const std::wstring kDocumentUrl = std::wstring(kScheme) + L"://host/r/.archiveLink?viewDoc&contRep=A1&docID=A%20B";
+
+class ShowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    DeleteFileW(RecorderOutputPath().c_str());
+    SetEnvironmentVariableW(L"RECORDER_OUTPUT", RecorderOutputPath().c_str());
+    ASSERT_NE(nullptr, fixture_.viewer()) << "no viewer from the class object";
+  }
+  void TearDown() override {
+    UnregisterRecorderProtocol();
+    DeleteFileW(RecorderOutputPath().c_str());
+  }
+  long ReturnCode() {
+    long code = -1;
+    EXPECT_EQ(S_OK, viewer()->get_ReturnCode(&code));
+    return code;
+  }
+  std::wstring LastErrorText() {
+    BSTR text = nullptr;
+    EXPECT_EQ(S_OK, viewer()->get_LastErrorText(&text));
+    return TakeBstr(text);
+  }
+  IDorvex_ZevEvover* viewer() { return fixture_.viewer(); }
+
+  ViewerFixture fixture_;
+};
+
+TEST_F(ShowTest, CustomCommandStartsTheProgramWithTheQuotedUrl) {
+  const std::wstring recorder = testing_paths::ToolPath(L"recorder");
+  fixture_.SetDocument(Quoted(recorder) + L" {0}");
+  ASSERT_EQ(S_OK, viewer()->Show());
+  EXPECT_EQ(0, ReturnCode());
+  EXPECT_EQ(L"", LastErrorText());
+
+  std::vector<std::wstring> lines = WaitForRecorderLines(1);
+  ASSERT_EQ(1u, lines.size());
+  EXPECT_EQ(Quoted(recorder) + L" " + Quoted(kDocumentUrl), lines[0]);
+
+  BSTR useStart = nullptr;
+  ASSERT_EQ(S_OK, viewer()->get_UseStartCmd(&useStart));
+  EXPECT_EQ(L"true", TakeBstr(useStart)) << "a custom command switches UseStartCmd on";
+}
+
+TEST_F(ShowTest, ShowExTakesTheDocumentIdAndTwoPlaceholdersGetTheUrlTwice) {
+  const std::wstring recorder = testing_paths::ToolPath(L"recorder");
+  fixture_.SetDocument(Quoted(recorder) + L" {0} --again {0}");
+  ASSERT_EQ(S_OK, viewer()->ShowEx(Bstr(L"D&2=x").get()));
+  const std::wstring url = std::wstring(kScheme) + L"://host/r/.archiveLink?viewDoc&contRep=A1&docID=D%262%3dx";
+  std::vector<std::wstring> lines = WaitForRecorderLines(1);
+  ASSERT_EQ(1u, lines.size());
+  EXPECT_EQ(Quoted(recorder) + L" " + Quoted(url) + L" --again " + Quoted(url), lines[0]);
+  BSTR did = nullptr;
+  ASSERT_EQ(S_OK, viewer()->get_DID(&did));
+  EXPECT_EQ(L"D&2=x", TakeBstr(did));
+}
+
+TEST_F(ShowTest, StartCommandReachesTheProtocolHandler) {
+  RegisterRecorderProtocol();
+  fixture_.SetDocument(L"");
+  ASSERT_EQ(S_OK, viewer()->put_UseStartCmd(Bstr(L"true").get()));
+  ASSERT_EQ(S_OK, viewer()->Show());
+  EXPECT_EQ(0, ReturnCode());
+  std::vector<std::wstring> lines = WaitForRecorderLines(1);
+  ASSERT_EQ(1u, lines.size());
+  EXPECT_NE(std::wstring::npos, lines[0].find(kDocumentUrl)) << testing::PrintToString(lines[0]);
+}
+
+TEST_F(ShowTest, ShellOpenReachesTheProtocolHandler) {
+  RegisterRecorderProtocol();
+  fixture_.SetDocument(L"");
+  ASSERT_EQ(S_OK, viewer()->put_ShowFlag(Bstr(L"SW_SHOWNORMAL").get()));
+  ASSERT_EQ(S_OK, viewer()->Show());
+  EXPECT_EQ(0, ReturnCode());
+  EXPECT_EQ(L"", LastErrorText());
+  std::vector<std::wstring> lines = WaitForRecorderLines(1);
+  ASSERT_EQ(1u, lines.size());
+  EXPECT_NE(std::wstring::npos, lines[0].find(kDocumentUrl)) << testing::PrintToString(lines[0]);
+}
+
+TEST_F(ShowTest, QuoteInServerCannotStartASecondProgram) {
+  const std::wstring recorder = testing_paths::ToolPath(L"recorder");
+  // Through START the command interpreter would run "&" commands outside quotes.
+  fixture_.SetDocument(L"");
+  ASSERT_EQ(S_OK, viewer()->put_Server(Bstr(L"x\" & " + Quoted(recorder) + L" injected & \"").get()));
+  ASSERT_EQ(S_OK, viewer()->put_UseStartCmd(Bstr(L"true").get()));
+  ASSERT_EQ(S_OK, viewer()->Show());
+  // Wait a while for a program that must not come.
+  std::vector<std::wstring> lines = WaitForRecorderLines(1, 3000);
+  EXPECT_TRUE(lines.empty()) << testing::PrintToString(lines.empty() ? L"" : lines[0]);
+}
+
+TEST_F(ShowTest, MissingProgramIsReportedNotReturned) {
+  fixture_.SetDocument(L"\"C:\\no\\such\\viewer.exe\" {0}");
+  ASSERT_EQ(S_OK, viewer()->Show());
+  EXPECT_EQ(745, ReturnCode());
+  const std::wstring expectedStart =
+      L"Unable to open the url:\r\n'\"C:\\no\\such\\viewer.exe\" " + Quoted(kDocumentUrl) + L"'\r\nSystemError: 2 ";
+  const std::wstring text = LastErrorText();
+  EXPECT_EQ(expectedStart, text.substr(0, expectedStart.size())) << testing::PrintToString(text);
+  EXPECT_EQ(std::wstring::npos, text.find(L"\r\n", expectedStart.size())) << "the system text has no line breaks";
+
+  // The next successful launch resets the report.
+  fixture_.SetDocument(Quoted(testing_paths::ToolPath(L"recorder")) + L" {0}");
+  ASSERT_EQ(S_OK, viewer()->Show());
+  EXPECT_EQ(0, ReturnCode());
+  EXPECT_EQ(L"", LastErrorText());
+  EXPECT_EQ(1u, WaitForRecorderLines(1).size()) << "only the second launch started a program";
+}
+
+TEST_F(ShowTest, KeepFocusWaitsBeforeReturning) {
+  fixture_.SetDocument(Quoted(testing_paths::ToolPath(L"recorder")) + L" {0}");
+  ASSERT_EQ(S_OK, viewer()->put_KeepFocusOnSap(Bstr(L"true").get()));
+  ASSERT_EQ(S_OK, viewer()->put_FocusWaitMS(Bstr(L"1500").get()));
+  const ULONGLONG start = GetTickCount64();
+  ASSERT_EQ(S_OK, viewer()->Show());
+  EXPECT_GE(GetTickCount64() - start, 1500u);
+
+  // A negative wait does not wait at all.
+  ASSERT_EQ(S_OK, viewer()->put_FocusWaitMS(Bstr(L"-1").get()));
+  const ULONGLONG again = GetTickCount64();
+  ASSERT_EQ(S_OK, viewer()->Show());
+  EXPECT_LT(GetTickCount64() - again, 1500u);
+  EXPECT_EQ(2u, WaitForRecorderLines(2).size());
+}
+
+// The trace of one Show with a custom command and the user name, as the debug
+// output carries it. A debuggee in a single-threaded apartment stalls under
+// Wine, so the child stays in the multithreaded one.
+CHILD_SCENARIO(show_with_trace) {
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  int result = 0;
+  {
+    ViewerFixture fixture;
+    if (fixture.viewer() == nullptr) return 10;
+    fixture.SetDocument(Quoted(testing_paths::ToolPath(L"recorder")) + L" {0}");
+    fixture.viewer()->put_SendUser(VARIANT_TRUE);
+    if (fixture.viewer()->Show() != S_OK) result = 11;
+  }
+  CoUninitialize();
+  return result;
+}
+
+TEST_F(ShowTest, TraceLinesOfOneShow) {
+  CapturedRun run = RunCapturingDebugOutput(ChildCommandLine(L"show_with_trace"), 60000);
+  ASSERT_TRUE(run.started);
+  ASSERT_FALSE(run.timedOut);
+  ASSERT_EQ(0u, run.exitCode);
+
+  // Wine has no principal name for a local account (1332); the lookup goes on
+  // to the account name, which the URL then carries escaped.
+  wchar_t account[350];
+  ULONG size = 350;
+  ASSERT_TRUE(GetUserNameExW(NameSamCompatible, account, &size));
+  std::wstring escaped;
+  for (const wchar_t* c = account; *c; ++c) escaped += *c == L'\\' ? std::wstring(L"%5c") : std::wstring(1, *c);
+  const std::wstring url = kDocumentUrl + L"&user=" + escaped;
+  const std::wstring recorder = testing_paths::ToolPath(L"recorder");
+
+  const std::vector<std::wstring> expected = {
+      L"Server:      " + std::wstring(kScheme) + L"://host",
+      L"UrlRoot:     /r",
+      L"ContRep:     A1",
+      L"SapDocid:    A B",
+      L"Unable to get NameUserPrincipal, trying NameSamCompatible (Error: 1332)",
+      L"Show:        '" + Quoted(recorder) + L" " + Quoted(url) + L"'",
+      L"exit Show",
+  };
+  EXPECT_EQ(expected, TraceMessages(run));
+  for (const std::wstring& line : run.lines) {
+    if (line.rfind(L": (TID=", 0) != 0) continue;
+    EXPECT_EQ(L"\r\n", line.substr(line.size() - 2)) << "every trace line ends its own line";
+  }
+  std::vector<std::wstring> lines = WaitForRecorderLines(1);
+  ASSERT_EQ(1u, lines.size());
+  EXPECT_EQ(Quoted(recorder) + L" " + Quoted(url), lines[0]);
+}
+
+}  // namespace

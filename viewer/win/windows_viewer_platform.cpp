@@ -1,0 +1,120 @@
+#include "viewer/win/windows_viewer_platform.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#define SECURITY_WIN32
+#include <secext.h>
+
+#include "base/win/wide_text.h"
+#include "viewer/win/local_memory.h"
+
+namespace {
+
+// Closes a process or thread handle that a launch hands back; the viewer
+// neither waits for the started program nor looks at it again.
+class LaunchHandle {
+ public:
+  explicit LaunchHandle(HANDLE handle) : handle_(handle) {}
+  LaunchHandle(const LaunchHandle&) = delete;
+  LaunchHandle& operator=(const LaunchHandle&) = delete;
+  ~LaunchHandle() {
+    if (handle_ != nullptr) CloseHandle(handle_);
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+LaunchResult FailedLaunch() {
+  LaunchResult result;
+  result.error = GetLastError();
+  return result;
+}
+
+}  // namespace
+
+void WindowsViewerPlatform::WriteDebugOutput(const char16_t* line) { OutputDebugStringW(AsWide(line)); }
+
+std::uint32_t WindowsViewerPlatform::CurrentThreadId() { return GetCurrentThreadId(); }
+
+bool WindowsViewerPlatform::SystemMessageText(std::uint32_t code, std::u16string& text) {
+  LocalMemory<wchar_t> message;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+      MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(message.put()), 0, nullptr);
+  if (length == 0 || message.get() == nullptr) return false;
+  text.assign(AsUtf16(message.get()), length);
+  return true;
+}
+
+std::uint32_t WindowsViewerPlatform::AnsiToWide(const char* bytes, std::uint32_t byteCount, char16_t* out,
+                                                std::uint32_t capacity) {
+  const int written = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes, static_cast<int>(byteCount), AsWide(out),
+                                          static_cast<int>(capacity));
+  return written > 0 ? static_cast<std::uint32_t>(written) : 0;
+}
+
+std::uint32_t WindowsViewerPlatform::ExpandEnvironment(const char16_t* text, char16_t* out, std::uint32_t capacity) {
+  return ExpandEnvironmentStringsW(AsWide(text), AsWide(out), capacity);
+}
+
+bool WindowsViewerPlatform::UserNameEx(std::uint32_t format, char16_t* buffer, std::uint32_t& size) {
+  ULONG length = size;
+  const bool found = GetUserNameExW(static_cast<EXTENDED_NAME_FORMAT>(format), AsWide(buffer), &length) != FALSE;
+  size = length;
+  return found;
+}
+
+bool WindowsViewerPlatform::LogonUserName(char16_t* buffer, std::uint32_t& size) {
+  DWORD length = size;
+  const bool found = GetUserNameW(AsWide(buffer), &length) != FALSE;
+  size = length;
+  return found;
+}
+
+std::uint32_t WindowsViewerPlatform::LastError() { return GetLastError(); }
+
+LaunchResult WindowsViewerPlatform::StartProcess(const ProcessLaunch& launch) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = launch.startup.dwFlags;
+  startup.wShowWindow = launch.startup.wShowWindow;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, AsWide(launch.commandLine), nullptr, nullptr, launch.inheritHandles ? TRUE : FALSE,
+                      launch.creationFlags, nullptr, nullptr, &startup, &process)) {
+    return FailedLaunch();
+  }
+  LaunchHandle processHandle(process.hProcess);
+  LaunchHandle threadHandle(process.hThread);
+  LaunchResult result;
+  result.succeeded = true;
+  return result;
+}
+
+LaunchResult WindowsViewerPlatform::LaunchWithShell(const ShellLaunch& launch) {
+  SHELLEXECUTEINFOW execute{};
+  execute.cbSize = sizeof execute;
+  execute.fMask = launch.fMask;
+  execute.hwnd = reinterpret_cast<HWND>(launch.hwnd);
+  execute.lpVerb = AsWide(launch.verb);
+  execute.lpFile = AsWide(launch.file);
+  execute.lpParameters = AsWide(launch.parameters);
+  execute.lpDirectory = AsWide(launch.directory);
+  execute.nShow = launch.nShow;
+  if (!ShellExecuteExW(&execute)) return FailedLaunch();
+  LaunchHandle processHandle(execute.hProcess);
+  LaunchResult result;
+  result.succeeded = true;
+  result.processHandleReturned = execute.hProcess != nullptr;
+  return result;
+}
+
+std::uintptr_t WindowsViewerPlatform::ForegroundWindow() {
+  return reinterpret_cast<std::uintptr_t>(GetForegroundWindow());
+}
+
+void WindowsViewerPlatform::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+void WindowsViewerPlatform::SetForeground(std::uintptr_t window) {
+  SetForegroundWindow(reinterpret_cast<HWND>(window));
+}
