@@ -5,7 +5,7 @@
 #include <memory>
 #include <new>
 
-#include "server/com_ref.h"
+#include "base/win/com_ref.h"
 #include "server/server_module.h"
 
 struct CComTypeInfoHolder::NameEntry {

@@ -1,6 +1,8 @@
 #include "server/registration.h"
 
+#include "base/win/com_ref.h"
 #include "base/win/last_error.h"
+#include "base/win/unique_bstr.h"
 #include "registrar/win/per_user_registration.h"
 #include "registrar/win/reg_object.h"
 #include "resource_ids.h"
@@ -17,40 +19,6 @@ constexpr wchar_t kTypeLibraryExtension[] = L".tlb";
 constexpr size_t kExtensionRoom = 5;
 
 const ReplacementPair kAppIdPairs[] = {{L"APPID", kAppIdText}, {nullptr, nullptr}};
-
-// Owns one BSTR; frees it on destruction.
-class UniqueBstr {
- public:
-  UniqueBstr() = default;
-  UniqueBstr(const UniqueBstr&) = delete;
-  UniqueBstr& operator=(const UniqueBstr&) = delete;
-  ~UniqueBstr() { SysFreeString(value_); }
-  BSTR get() const { return value_; }
-  BSTR* put() {
-    SysFreeString(value_);
-    value_ = nullptr;
-    return &value_;
-  }
-
- private:
-  BSTR value_ = nullptr;
-};
-
-// Owns one reference to a type library.
-class TypeLibraryRef {
- public:
-  TypeLibraryRef() = default;
-  TypeLibraryRef(const TypeLibraryRef&) = delete;
-  TypeLibraryRef& operator=(const TypeLibraryRef&) = delete;
-  ~TypeLibraryRef() {
-    if (library_) library_->Release();
-  }
-  ITypeLib* get() const { return library_; }
-  ITypeLib** put() { return &library_; }
-
- private:
-  ITypeLib* library_ = nullptr;
-};
 
 // Position just behind the last character of text that matches one of stops,
 // walking the text the way the platform steps through characters.
@@ -87,7 +55,7 @@ Function ChooseTypeLibFunction(const char* perUserName, Function machineWide) {
 }
 
 HRESULT RegisterTypeLibrary(HMODULE module) {
-  TypeLibraryRef library;
+  ComRef<ITypeLib> library;
   std::wstring path;
   HRESULT result = LoadModuleTypeLibrary(module, library.put(), &path);
   if (FAILED(result)) return result;
@@ -112,7 +80,7 @@ HRESULT RegisterTypeLibrary(HMODULE module) {
 }
 
 HRESULT UnregisterTypeLibrary(HMODULE module) {
-  TypeLibraryRef library;
+  ComRef<ITypeLib> library;
   std::wstring path;
   HRESULT result = LoadModuleTypeLibrary(module, library.put(), &path);
   if (FAILED(result)) return result;

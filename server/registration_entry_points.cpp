@@ -4,9 +4,9 @@
 #include <ole2.h>
 
 #include <cwchar>
-#include <new>
 
 #include "registrar/win/per_user_registration.h"
+#include "server/exception_barrier.h"
 #include "server/module_base.h"
 #include "server/registration.h"
 #include "server/thread_locale_scope.h"
@@ -19,17 +19,6 @@ constexpr size_t kUserCommandChars = 5;
 HMODULE ThisModule() {
   const ModuleBase* base = ModuleBase::Current();
   return base ? base->ModuleInstance() : nullptr;
-}
-
-template <typename Work>
-HRESULT Guarded(Work work) {
-  try {
-    return work();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
 }
 
 HRESULT Register() {
@@ -46,12 +35,12 @@ HRESULT Unregister() {
 
 }  // namespace
 
-STDAPI DllRegisterServer() { return Guarded(Register); }
+STDAPI DllRegisterServer() { return ExceptionBarrier(Register); }
 
-STDAPI DllUnregisterServer() { return Guarded(Unregister); }
+STDAPI DllUnregisterServer() { return ExceptionBarrier(Unregister); }
 
 STDAPI DllInstall(BOOL install, LPCWSTR commandLine) {
-  return Guarded([&]() -> HRESULT {
+  return ExceptionBarrier([&]() -> HRESULT {
     if (commandLine != nullptr && _wcsnicmp(commandLine, L"user", kUserCommandChars) == 0) {
       registrar::EnablePerUserRegistration();
     }

@@ -11,6 +11,7 @@
 
 #include "debug_capture.h"
 #include "process_runner.h"
+#include "recorder_output.h"
 #include "test_paths.h"
 
 namespace {
@@ -18,32 +19,8 @@ namespace {
 // A debuggee in a single-threaded apartment stalls for about 10 s under Wine
 // 8, so the script runs once and every check reads that one run.
 constexpr unsigned long kScriptTimeoutMs = 180000;
-constexpr DWORD kRecorderWaitMs = 20000;
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
-
-std::wstring RecorderOutputPath() {
-  wchar_t folder[MAX_PATH];
-  GetTempPathW(MAX_PATH, folder);
-  return std::wstring(folder) + L"zevevov-end-to-end.txt";
-}
-
-std::vector<std::wstring> RecorderLines() {
-  std::vector<std::wstring> lines;
-  HANDLE file = CreateFileW(RecorderOutputPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return lines;
-  std::string bytes;
-  char chunk[4096];
-  DWORD read = 0;
-  while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
-  CloseHandle(file);
-  size_t start = 0;
-  for (size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
-    lines.emplace_back(bytes.begin() + start, bytes.begin() + end);  // the lines are ASCII
-  }
-  return lines;
-}
 
 // True when every expected message occurs in messages, in this order.
 ::testing::AssertionResult ContainsInOrder(const std::vector<std::wstring>& messages,
@@ -65,14 +42,12 @@ class EndToEndTest : public testing::Test {
   void SetUp() override {
     dll_ = testing_paths::DllPath();
     ASSERT_EQ(0, RunProcess(SystemProgram(L"regsvr32.exe") + L" /s " + Quoted(dll_)));
-    DeleteFileW(RecorderOutputPath().c_str());
-    SetEnvironmentVariableW(L"RECORDER_OUTPUT", RecorderOutputPath().c_str());
   }
   void TearDown() override {
     RunProcess(SystemProgram(L"regsvr32.exe") + L" /u /s " + Quoted(dll_));
-    DeleteFileW(RecorderOutputPath().c_str());
   }
   std::wstring dll_;
+  RecorderOutput recorder_{L"zevevov-end-to-end.txt"};
 };
 
 TEST_F(EndToEndTest, SapLikeScriptShowsDocuments) {
@@ -126,12 +101,7 @@ TEST_F(EndToEndTest, SapLikeScriptShowsDocuments) {
     EXPECT_EQ(L"): Vexdor.ZevEvov : ", line.substr(line.find(L')'), 20)) << testing::PrintToString(line);
   }
 
-  const ULONGLONG deadline = GetTickCount64() + kRecorderWaitMs;
-  std::vector<std::wstring> lines = RecorderLines();
-  while (lines.size() < 2 && GetTickCount64() < deadline) {
-    Sleep(50);
-    lines = RecorderLines();
-  }
+  std::vector<std::wstring> lines = recorder_.WaitForLines(2);
   ASSERT_EQ(2u, lines.size());
   // The recorder's lines come from two processes; their order is the launch order
   // only as far as the processes keep it.

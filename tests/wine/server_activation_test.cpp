@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "VeltaraDeskZevEvov.h"
-#include "com_ptr.h"
+#include "base/win/com_ref.h"
 #include "hresult_check.h"
 #include "test_registration.h"
 
@@ -40,11 +40,11 @@ ClientRun RunClient(DWORD apartment) {
     run.initialized = CoInitializeEx(nullptr, apartment);
     if (FAILED(run.initialized)) return;
     {
-      ComPtr<IDorvex_ZevEvover> viewer;
+      ComRef<IDorvex_ZevEvover> viewer;
       run.created = CoCreateInstance(CLSID_Dorvex_ZevEvover, nullptr, CLSCTX_INPROC_SERVER, IID_IDorvex_ZevEvover,
                                      reinterpret_cast<void**>(viewer.put()));
       if (SUCCEEDED(run.created)) {
-        ComPtr<IClientSecurity> security;
+        ComRef<IClientSecurity> security;
         run.proxyQuery = viewer->QueryInterface(IID_IClientSecurity, reinterpret_cast<void**>(security.put()));
 
         BSTR value = SysAllocString(L"K1 \x00e4");

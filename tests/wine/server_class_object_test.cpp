@@ -13,7 +13,7 @@
 
 #include "VeltaraDeskZevEvov.h"
 #include "child_process.h"
-#include "com_ptr.h"
+#include "base/win/com_ref.h"
 #include "hresult_check.h"
 #include "loaded_server.h"
 #include "process_runner.h"
@@ -41,11 +41,11 @@ class ClassObjectTest : public testing::Test {
 };
 
 TEST_F(ClassObjectTest, SameClassObjectOnEveryCall) {
-  ComPtr<IClassFactory> first, second;
+  ComRef<IClassFactory> first, second;
   ASSERT_HR(S_OK, server_.GetClassObject(CLSID_Dorvex_ZevEvover, IID_IClassFactory, reinterpret_cast<void**>(first.put())));
   ASSERT_HR(S_OK, server_.GetClassObject(CLSID_Dorvex_ZevEvover, IID_IClassFactory, reinterpret_cast<void**>(second.put())));
   EXPECT_EQ(first.get(), second.get());
-  ComPtr<IUnknown> unknown;
+  ComRef<IUnknown> unknown;
   ASSERT_HR(S_OK, server_.GetClassObject(CLSID_Dorvex_ZevEvover, IID_IUnknown, reinterpret_cast<void**>(unknown.put())));
   EXPECT_EQ(static_cast<IUnknown*>(first.get()), unknown.get());
 
@@ -54,7 +54,7 @@ TEST_F(ClassObjectTest, SameClassObjectOnEveryCall) {
   first.reset();
   second.reset();
   unknown.reset();
-  ComPtr<IClassFactory> later;
+  ComRef<IClassFactory> later;
   ASSERT_HR(S_OK, server_.GetClassObject(CLSID_Dorvex_ZevEvover, IID_IClassFactory, reinterpret_cast<void**>(later.put())));
   EXPECT_EQ(address, later.get());
 }
@@ -83,12 +83,12 @@ TEST_F(ClassObjectTest, RefusedRequests) {
 }
 
 TEST_F(ClassObjectTest, CanUnloadNowFollowsEveryLock) {
-  ComPtr<IClassFactory> factory;
-  ComPtr<IUnknown> viewer, secondViewer;
+  ComRef<IClassFactory> factory;
+  ComRef<IUnknown> viewer, secondViewer;
   auto getFactory = [&] {
     server_.GetClassObject(CLSID_Dorvex_ZevEvover, IID_IClassFactory, reinterpret_cast<void**>(factory.put()));
   };
-  auto createViewer = [&](ComPtr<IUnknown>& into) {
+  auto createViewer = [&](ComRef<IUnknown>& into) {
     ASSERT_TRUE(factory);
     factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(into.put()));
   };
@@ -116,7 +116,7 @@ TEST_F(ClassObjectTest, CanUnloadNowFollowsEveryLock) {
 }
 
 TEST_F(ClassObjectTest, CreateInstanceArguments) {
-  ComPtr<IClassFactory> factory;
+  ComRef<IClassFactory> factory;
   ASSERT_HR(S_OK, server_.GetClassObject(CLSID_Dorvex_ZevEvover, IID_IClassFactory, reinterpret_cast<void**>(factory.put())));
   IdleOuter outer;
   const struct {

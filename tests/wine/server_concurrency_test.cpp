@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "VeltaraDeskZevEvov.h"
-#include "com_ptr.h"
+#include "base/win/com_ref.h"
 #include "hresult_check.h"
 #include "loaded_server.h"
 #include "test_registration.h"
@@ -42,7 +42,7 @@ void AllAtOnce(Work work) {
 
 // One late-bound put and get of DID on a fresh viewer.
 HRESULT InvokeOnFreshViewer(IClassFactory* factory, const wchar_t* text) {
-  ComPtr<IDispatch> viewer;
+  ComRef<IDispatch> viewer;
   HRESULT result = factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(viewer.put()));
   if (FAILED(result)) return result;
   VARIANT value;
@@ -66,9 +66,9 @@ HRESULT InvokeOnFreshViewer(IClassFactory* factory, const wchar_t* text) {
 // fresh viewer: one more than the server keeps. A second load that raced the
 // first would leave one reference more.
 ULONG TypeInfoReferences(IClassFactory* factory) {
-  ComPtr<IDispatch> viewer;
+  ComRef<IDispatch> viewer;
   if (FAILED(factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(viewer.put())))) return 0;
-  ComPtr<ITypeInfo> info;
+  ComRef<ITypeInfo> info;
   if (FAILED(viewer->GetTypeInfo(0, kLocale, info.put()))) return 0;
   info->AddRef();
   return info->Release();
@@ -105,7 +105,7 @@ TEST(Concurrency, FirstInvokesLoadTheTypeInformationOnce) {
   ULONG expectedReferences = 0;
   {
     LoadedServer server;
-    ComPtr<IClassFactory> factory;
+    ComRef<IClassFactory> factory;
     *factory.put() = server.ViewerClassObject();
     ASSERT_TRUE(factory);
     ASSERT_HR(S_OK, InvokeOnFreshViewer(factory.get(), L"single"));
@@ -116,7 +116,7 @@ TEST(Concurrency, FirstInvokesLoadTheTypeInformationOnce) {
   for (int round = 0; round < kRounds; ++round) {
     SCOPED_TRACE(testing::Message() << "round " << round);
     auto server = std::make_unique<LoadedServer>();
-    ComPtr<IClassFactory> factory;
+    ComRef<IClassFactory> factory;
     *factory.put() = server->ViewerClassObject();
     ASSERT_TRUE(factory);
     std::vector<HRESULT> results(kThreads, E_FAIL);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "VeltaraDeskZevEvov.h"
-#include "com_ptr.h"
+#include "base/win/com_ref.h"
 #include "hresult_check.h"
 #include "loaded_server.h"
 #include "test_registration.h"
@@ -24,7 +24,7 @@ constexpr LCID kLocale = MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), 
 class LateBinding {
  public:
   LateBinding() {
-    ComPtr<IClassFactory> factory;
+    ComRef<IClassFactory> factory;
     *factory.put() = server_.ViewerClassObject();
     if (factory) factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(viewer_.put()));
   }
@@ -49,7 +49,7 @@ class LateBinding {
 
  private:
   LoadedServer server_;
-  ComPtr<IDispatch> viewer_;
+  ComRef<IDispatch> viewer_;
 };
 
 class LateBindingTest : public testing::Test {
@@ -74,7 +74,7 @@ TEST_F(LateBindingTest, TypeInfoCountAndTypeInfo) {
   EXPECT_HR(DISP_E_BADINDEX, viewer->GetTypeInfo(1, kLocale, nullptr)) << "the index is tested first";
   EXPECT_HR(E_POINTER, viewer->GetTypeInfo(0, kLocale, nullptr));
 
-  ComPtr<ITypeInfo> described;
+  ComRef<ITypeInfo> described;
   ASSERT_HR(S_OK, viewer->GetTypeInfo(0, kLocale, described.put()));
   TYPEATTR* attributes = nullptr;
   ASSERT_HR(S_OK, described->GetTypeAttr(&attributes));
@@ -156,7 +156,7 @@ TEST_F(LateBindingTest, ReadOnlyPropertiesRefuseWrites) {
 TEST(LateBindingRegistration, TypeLibraryRegisteredLater) {
   ASSERT_HR(S_OK, RegisterServerForTests());
   UnregisterTypeLibraryForTests();
-  ComPtr<ITypeLib> unregistered;
+  ComRef<ITypeLib> unregistered;
   const HRESULT loaderResult = LoadRegTypeLib(LIBID_VeltaraDeskZevEvovLib, 1, 0, kLocale, unregistered.put());
   ASSERT_TRUE(FAILED(loaderResult)) << HResultText{loaderResult};
   {
@@ -167,7 +167,7 @@ TEST(LateBindingRegistration, TypeLibraryRegisteredLater) {
     EXPECT_HR(loaderResult, binding.Get(1, &got));
     EXPECT_HR(loaderResult, binding.PutText(1, L"A1"));
 
-    ComPtr<IDorvex_ZevEvover> early;
+    ComRef<IDorvex_ZevEvover> early;
     ASSERT_HR(S_OK, binding.viewer()->QueryInterface(IID_IDorvex_ZevEvover, reinterpret_cast<void**>(early.put())));
     BSTR value = nullptr;
     EXPECT_HR(S_OK, early->get_LastErrorText(&value));

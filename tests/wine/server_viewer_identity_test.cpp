@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "VeltaraDeskZevEvov.h"
-#include "com_ptr.h"
+#include "base/win/com_ref.h"
 #include "hresult_check.h"
 #include "loaded_server.h"
 
@@ -48,7 +48,7 @@ class Outer final : public IUnknown {
   ULONG STDMETHODCALLTYPE Release() override { return --count; }
 
   ULONG count = 1;
-  ComPtr<IUnknown> inner;
+  ComRef<IUnknown> inner;
 };
 
 class ViewerIdentityTest : public testing::Test {
@@ -59,13 +59,13 @@ class ViewerIdentityTest : public testing::Test {
     ASSERT_TRUE(factory_);
   }
   LoadedServer server_;
-  ComPtr<IClassFactory> factory_;
+  ComRef<IClassFactory> factory_;
 };
 
 TEST_F(ViewerIdentityTest, InterfacesAndFaces) {
-  ComPtr<IDorvex_ZevEvover> viewer;
+  ComRef<IDorvex_ZevEvover> viewer;
   ASSERT_HR(S_OK, factory_->CreateInstance(nullptr, IID_IDorvex_ZevEvover, reinterpret_cast<void**>(viewer.put())));
-  ComPtr<ISupportErrorInfo> errorInfo;
+  ComRef<ISupportErrorInfo> errorInfo;
   ASSERT_HR(S_OK, viewer->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(errorInfo.put())));
   EXPECT_NE(static_cast<void*>(viewer.get()), static_cast<void*>(errorInfo.get()));
 
@@ -108,7 +108,7 @@ TEST_F(ViewerIdentityTest, ReferenceCountsOfAPlainViewer) {
 }
 
 TEST_F(ViewerIdentityTest, InterfaceSupportsErrorInfo) {
-  ComPtr<ISupportErrorInfo> viewer;
+  ComRef<ISupportErrorInfo> viewer;
   ASSERT_HR(S_OK, factory_->CreateInstance(nullptr, IID_ISupportErrorInfo, reinterpret_cast<void**>(viewer.put())));
   const struct {
     const char* name;
@@ -133,7 +133,7 @@ TEST_F(ViewerIdentityTest, AggregatedViewerCountsOnTheOuterObject) {
   EXPECT_EQ(2u, inner->AddRef());
   EXPECT_EQ(1u, inner->Release());
 
-  ComPtr<IDorvex_ZevEvover> viewer;
+  ComRef<IDorvex_ZevEvover> viewer;
   ASSERT_HR(S_OK, inner->QueryInterface(IID_IDorvex_ZevEvover, reinterpret_cast<void**>(viewer.put())));
   EXPECT_EQ(2u, outer.count);
   EXPECT_EQ(3u, viewer->AddRef());
@@ -147,7 +147,7 @@ TEST_F(ViewerIdentityTest, AggregatedViewerCountsOnTheOuterObject) {
   ASSERT_HR(S_OK, viewer->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)));
   EXPECT_EQ(static_cast<IUnknown*>(&outer), identity);
   identity->Release();
-  ComPtr<ISupportErrorInfo> errorInfo;
+  ComRef<ISupportErrorInfo> errorInfo;
   ASSERT_HR(S_OK, viewer->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(errorInfo.put())));
   EXPECT_EQ(3u, outer.count);
   EXPECT_HR(S_OK, errorInfo->InterfaceSupportsErrorInfo(IID_IDorvex_ZevEvover));

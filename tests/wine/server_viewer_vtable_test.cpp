@@ -18,7 +18,7 @@
 
 #include "VeltaraDeskZevEvov.h"
 #include "child_process.h"
-#include "com_ptr.h"
+#include "base/win/com_ref.h"
 #include "debug_capture.h"
 #include "hresult_check.h"
 #include "loaded_server.h"
@@ -57,7 +57,7 @@ class Bstr {
 class Viewer {
  public:
   Viewer() {
-    ComPtr<IClassFactory> factory;
+    ComRef<IClassFactory> factory;
     *factory.put() = server_.ViewerClassObject();
     if (factory) factory->CreateInstance(nullptr, IID_IDorvex_ZevEvover, reinterpret_cast<void**>(viewer_.put()));
   }
@@ -66,7 +66,7 @@ class Viewer {
 
  private:
   LoadedServer server_;
-  ComPtr<IDorvex_ZevEvover> viewer_;
+  ComRef<IDorvex_ZevEvover> viewer_;
 };
 
 using StringGetter = HRESULT (STDMETHODCALLTYPE IDorvex_ZevEvover::*)(BSTR*);

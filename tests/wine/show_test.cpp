@@ -13,15 +13,15 @@
 
 #include "VeltaraDeskZevEvov.h"
 #include "child_process.h"
-#include "com_ptr.h"
+#include "base/win/com_ref.h"
 #include "debug_capture.h"
 #include "loaded_server.h"
+#include "recorder_output.h"
 #include "test_paths.h"
 
 namespace {
 
 constexpr wchar_t kScheme[] = L"zevtest";
-constexpr DWORD kRecorderWaitMs = 20000;
 
 // Owns one BSTR made from a literal or a string.
 class Bstr {
@@ -40,44 +40,6 @@ std::wstring TakeBstr(BSTR value) {
   std::wstring text = value ? std::wstring(value, SysStringLen(value)) : L"<null>";
   SysFreeString(value);
   return text;
-}
-
-std::wstring RecorderOutputPath() {
-  wchar_t folder[MAX_PATH];
-  GetTempPathW(MAX_PATH, folder);
-  return std::wstring(folder) + L"zevevov-recorder.txt";
-}
-
-std::vector<std::wstring> ReadRecorderLines() {
-  std::vector<std::wstring> lines;
-  HANDLE file = CreateFileW(RecorderOutputPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return lines;
-  std::string bytes;
-  char chunk[4096];
-  DWORD read = 0;
-  while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
-  CloseHandle(file);
-  size_t start = 0;
-  for (size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
-    const std::string line = bytes.substr(start, end - start);
-    std::wstring wide(MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), wide.data(),
-                        static_cast<int>(wide.size()));
-    lines.push_back(wide);
-  }
-  return lines;
-}
-
-// The programs start on their own; wait until the recorder has written count lines.
-std::vector<std::wstring> WaitForRecorderLines(size_t count, DWORD timeoutMs = kRecorderWaitMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  std::vector<std::wstring> lines = ReadRecorderLines();
-  while (lines.size() < count && GetTickCount64() < deadline) {
-    Sleep(50);
-    lines = ReadRecorderLines();
-  }
-  return lines;
 }
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
@@ -120,7 +82,7 @@ class ViewerFixture {
 
  private:
   LoadedServer server_;
-  ComPtr<IDorvex_ZevEvover> viewer_;
+  ComRef<IDorvex_ZevEvover> viewer_;
 };
 
 const std::wstring kDocumentUrl = std::wstring(kScheme) + L"://host/r/.archiveLink?viewDoc&contRep=A1&docID=A%20B";
@@ -128,14 +90,9 @@ const std::wstring kDocumentUrl = std::wstring(kScheme) + L"://host/r/.archiveLi
 class ShowTest : public testing::Test {
  protected:
   void SetUp() override {
-    DeleteFileW(RecorderOutputPath().c_str());
-    SetEnvironmentVariableW(L"RECORDER_OUTPUT", RecorderOutputPath().c_str());
     ASSERT_NE(nullptr, fixture_.viewer()) << "no viewer from the class object";
   }
-  void TearDown() override {
-    UnregisterRecorderProtocol();
-    DeleteFileW(RecorderOutputPath().c_str());
-  }
+  void TearDown() override { UnregisterRecorderProtocol(); }
   long ReturnCode() {
     long code = -1;
     EXPECT_EQ(S_OK, viewer()->get_ReturnCode(&code));
@@ -148,6 +105,7 @@ class ShowTest : public testing::Test {
   }
   IDorvex_ZevEvover* viewer() { return fixture_.viewer(); }
 
+  RecorderOutput recorder_{L"zevevov-show.txt"};
   ViewerFixture fixture_;
 };
 
@@ -158,7 +116,7 @@ TEST_F(ShowTest, CustomCommandStartsTheProgramWithTheQuotedUrl) {
   EXPECT_EQ(0, ReturnCode());
   EXPECT_EQ(L"", LastErrorText());
 
-  std::vector<std::wstring> lines = WaitForRecorderLines(1);
+  std::vector<std::wstring> lines = recorder_.WaitForLines(1);
   ASSERT_EQ(1u, lines.size());
   EXPECT_EQ(Quoted(recorder) + L" " + Quoted(kDocumentUrl), lines[0]);
 
@@ -172,7 +130,7 @@ TEST_F(ShowTest, ShowExTakesTheDocumentIdAndTwoPlaceholdersGetTheUrlTwice) {
   fixture_.SetDocument(Quoted(recorder) + L" {0} --again {0}");
   ASSERT_EQ(S_OK, viewer()->ShowEx(Bstr(L"D&2=x").get()));
   const std::wstring url = std::wstring(kScheme) + L"://host/r/.archiveLink?viewDoc&contRep=A1&docID=D%262%3dx";
-  std::vector<std::wstring> lines = WaitForRecorderLines(1);
+  std::vector<std::wstring> lines = recorder_.WaitForLines(1);
   ASSERT_EQ(1u, lines.size());
   EXPECT_EQ(Quoted(recorder) + L" " + Quoted(url) + L" --again " + Quoted(url), lines[0]);
   BSTR did = nullptr;
@@ -186,7 +144,7 @@ TEST_F(ShowTest, StartCommandReachesTheProtocolHandler) {
   ASSERT_EQ(S_OK, viewer()->put_UseStartCmd(Bstr(L"true").get()));
   ASSERT_EQ(S_OK, viewer()->Show());
   EXPECT_EQ(0, ReturnCode());
-  std::vector<std::wstring> lines = WaitForRecorderLines(1);
+  std::vector<std::wstring> lines = recorder_.WaitForLines(1);
   ASSERT_EQ(1u, lines.size());
   EXPECT_NE(std::wstring::npos, lines[0].find(kDocumentUrl)) << testing::PrintToString(lines[0]);
 }
@@ -198,7 +156,7 @@ TEST_F(ShowTest, ShellOpenReachesTheProtocolHandler) {
   ASSERT_EQ(S_OK, viewer()->Show());
   EXPECT_EQ(0, ReturnCode());
   EXPECT_EQ(L"", LastErrorText());
-  std::vector<std::wstring> lines = WaitForRecorderLines(1);
+  std::vector<std::wstring> lines = recorder_.WaitForLines(1);
   ASSERT_EQ(1u, lines.size());
   EXPECT_NE(std::wstring::npos, lines[0].find(kDocumentUrl)) << testing::PrintToString(lines[0]);
 }
@@ -211,7 +169,7 @@ TEST_F(ShowTest, QuoteInServerCannotStartASecondProgram) {
   ASSERT_EQ(S_OK, viewer()->put_UseStartCmd(Bstr(L"true").get()));
   ASSERT_EQ(S_OK, viewer()->Show());
   // Wait a while for a program that must not come.
-  std::vector<std::wstring> lines = WaitForRecorderLines(1, 3000);
+  std::vector<std::wstring> lines = recorder_.WaitForLines(1, 3000);
   EXPECT_TRUE(lines.empty()) << testing::PrintToString(lines.empty() ? L"" : lines[0]);
 }
 
@@ -230,7 +188,7 @@ TEST_F(ShowTest, MissingProgramIsReportedNotReturned) {
   ASSERT_EQ(S_OK, viewer()->Show());
   EXPECT_EQ(0, ReturnCode());
   EXPECT_EQ(L"", LastErrorText());
-  EXPECT_EQ(1u, WaitForRecorderLines(1).size()) << "only the second launch started a program";
+  EXPECT_EQ(1u, recorder_.WaitForLines(1).size()) << "only the second launch started a program";
 }
 
 TEST_F(ShowTest, KeepFocusWaitsBeforeReturning) {
@@ -246,7 +204,7 @@ TEST_F(ShowTest, KeepFocusWaitsBeforeReturning) {
   const ULONGLONG again = GetTickCount64();
   ASSERT_EQ(S_OK, viewer()->Show());
   EXPECT_LT(GetTickCount64() - again, 1500u);
-  EXPECT_EQ(2u, WaitForRecorderLines(2).size());
+  EXPECT_EQ(2u, recorder_.WaitForLines(2).size());
 }
 
 // The trace of one Show with a custom command and the user name, as the debug
@@ -296,7 +254,7 @@ TEST_F(ShowTest, TraceLinesOfOneShow) {
     if (line.rfind(L": (TID=", 0) != 0) continue;
     EXPECT_EQ(L"\r\n", line.substr(line.size() - 2)) << "every trace line ends its own line";
   }
-  std::vector<std::wstring> lines = WaitForRecorderLines(1);
+  std::vector<std::wstring> lines = recorder_.WaitForLines(1);
   ASSERT_EQ(1u, lines.size());
   EXPECT_EQ(Quoted(recorder) + L" " + Quoted(url), lines[0]);
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "VeltaraDeskZevEvov.h"
-#include "com_ptr.h"
+#include "base/win/com_ref.h"
 #include "test_paths.h"
 
 namespace {
@@ -88,7 +88,7 @@ class TypeLibraryTest : public testing::Test {
     ASSERT_EQ(S_OK, hr) << "LoadTypeLib on " << std::string(testing_paths::DllPath().begin(), testing_paths::DllPath().end())
                         << " gave 0x" << std::hex << hr;
   }
-  ComPtr<ITypeLib> library_;
+  ComRef<ITypeLib> library_;
 };
 
 TEST_F(TypeLibraryTest, LibraryAttributes) {
@@ -119,7 +119,7 @@ TEST_F(TypeLibraryTest, TwoTypesCoclassThenInterface) {
 }
 
 TEST_F(TypeLibraryTest, Coclass) {
-  ComPtr<ITypeInfo> info;
+  ComRef<ITypeInfo> info;
   ASSERT_EQ(S_OK, library_->GetTypeInfo(0, info.put()));
   TYPEATTR* attr = nullptr;
   ASSERT_EQ(S_OK, info->GetTypeAttr(&attr));
@@ -137,13 +137,13 @@ TEST_F(TypeLibraryTest, Coclass) {
   EXPECT_EQ(IMPLTYPEFLAG_FDEFAULT, flags);
   HREFTYPE ref = 0;
   ASSERT_EQ(S_OK, info->GetRefTypeOfImplType(0, &ref));
-  ComPtr<ITypeInfo> implemented;
+  ComRef<ITypeInfo> implemented;
   ASSERT_EQ(S_OK, info->GetRefTypeInfo(ref, implemented.put()));
   EXPECT_EQ(L"IDorvex_ZevEvover", DocumentationOf(implemented.get(), MEMBERID_NIL).name);
 }
 
 TEST_F(TypeLibraryTest, InterfaceAttributes) {
-  ComPtr<ITypeInfo> info;
+  ComRef<ITypeInfo> info;
   ASSERT_EQ(S_OK, library_->GetTypeInfoOfGuid(IID_IDorvex_ZevEvover, info.put()));
   TYPEATTR* attr = nullptr;
   ASSERT_EQ(S_OK, info->GetTypeAttr(&attr));
@@ -159,11 +159,11 @@ TEST_F(TypeLibraryTest, InterfaceAttributes) {
 }
 
 TEST_F(TypeLibraryTest, TwentyNineMembersInVirtualTableOrder) {
-  ComPtr<ITypeInfo> dispatchInfo;
+  ComRef<ITypeInfo> dispatchInfo;
   ASSERT_EQ(S_OK, library_->GetTypeInfoOfGuid(IID_IDorvex_ZevEvover, dispatchInfo.put()));
   HREFTYPE ref = 0;
   ASSERT_EQ(S_OK, dispatchInfo->GetRefTypeOfImplType(-1, &ref));
-  ComPtr<ITypeInfo> info;
+  ComRef<ITypeInfo> info;
   ASSERT_EQ(S_OK, dispatchInfo->GetRefTypeInfo(ref, info.put()));
 
   TYPEATTR* attr = nullptr;
@@ -176,7 +176,7 @@ TEST_F(TypeLibraryTest, TwentyNineMembersInVirtualTableOrder) {
   info->ReleaseTypeAttr(attr);
 
   ASSERT_EQ(S_OK, info->GetRefTypeOfImplType(0, &ref));
-  ComPtr<ITypeInfo> base;
+  ComRef<ITypeInfo> base;
   ASSERT_EQ(S_OK, info->GetRefTypeInfo(ref, base.put()));
   EXPECT_EQ(L"IDispatch", DocumentationOf(base.get(), MEMBERID_NIL).name);
 
@@ -222,7 +222,7 @@ TEST_F(TypeLibraryTest, TwentyNineMembersInVirtualTableOrder) {
 }
 
 TEST_F(TypeLibraryTest, ParameterNameIsNoMemberName) {
-  ComPtr<ITypeInfo> dispatchInfo;
+  ComRef<ITypeInfo> dispatchInfo;
   ASSERT_EQ(S_OK, library_->GetTypeInfoOfGuid(IID_IDorvex_ZevEvover, dispatchInfo.put()));
   // A member name lookup does not find the ShowEx parameter.
   OLECHAR name[] = L"sapDocId";

@@ -5,25 +5,11 @@
 #define SECURITY_WIN32
 #include <secext.h>
 
+#include "base/win/unique_handle.h"
 #include "base/win/wide_text.h"
 #include "viewer/win/local_memory.h"
 
 namespace {
-
-// Closes a process or thread handle that a launch hands back; the viewer
-// neither waits for the started program nor looks at it again.
-class LaunchHandle {
- public:
-  explicit LaunchHandle(HANDLE handle) : handle_(handle) {}
-  LaunchHandle(const LaunchHandle&) = delete;
-  LaunchHandle& operator=(const LaunchHandle&) = delete;
-  ~LaunchHandle() {
-    if (handle_ != nullptr) CloseHandle(handle_);
-  }
-
- private:
-  HANDLE handle_;
-};
 
 LaunchResult FailedLaunch() {
   LaunchResult result;
@@ -84,8 +70,8 @@ LaunchResult WindowsViewerPlatform::StartProcess(const ProcessLaunch& launch) {
                       launch.creationFlags, nullptr, nullptr, &startup, &process)) {
     return FailedLaunch();
   }
-  LaunchHandle processHandle(process.hProcess);
-  LaunchHandle threadHandle(process.hThread);
+  UniqueHandle processHandle(process.hProcess);
+  UniqueHandle threadHandle(process.hThread);
   LaunchResult result;
   result.succeeded = true;
   return result;
@@ -102,7 +88,7 @@ LaunchResult WindowsViewerPlatform::LaunchWithShell(const ShellLaunch& launch) {
   execute.lpDirectory = AsWide(launch.directory);
   execute.nShow = launch.nShow;
   if (!ShellExecuteExW(&execute)) return FailedLaunch();
-  LaunchHandle processHandle(execute.hProcess);
+  UniqueHandle processHandle(execute.hProcess);
   LaunchResult result;
   result.succeeded = true;
   result.processHandleReturned = execute.hProcess != nullptr;

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "handle.h"
+#include "base/win/unique_handle.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "handle.h"
+#include "base/win/unique_handle.h"
 
 long RunProcess(const std::wstring& commandLine, unsigned long timeoutMs) {
   std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());

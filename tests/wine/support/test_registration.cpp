@@ -5,7 +5,7 @@
 #include <string>
 
 #include "VeltaraDeskZevEvov.h"
-#include "com_ptr.h"
+#include "base/win/com_ref.h"
 #include "process_runner.h"
 #include "test_paths.h"
 
@@ -26,7 +26,7 @@ void UnregisterServerForTests() { Regsvr32(L"/u /s"); }
 
 HRESULT RegisterTypeLibraryForTests() {
   std::wstring path = testing_paths::DllPath();
-  ComPtr<ITypeLib> library;
+  ComRef<ITypeLib> library;
   HRESULT result = LoadTypeLib(path.c_str(), library.put());
   if (FAILED(result)) return result;
   result = RegisterTypeLib(library.get(), path.data(), nullptr);

@@ -1,0 +1,41 @@
+#include "recorder_output.h"
+
+RecorderOutput::RecorderOutput(const wchar_t* fileName) {
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  path_ = std::wstring(folder) + fileName;
+  DeleteFileW(path_.c_str());
+  SetEnvironmentVariableW(L"RECORDER_OUTPUT", path_.c_str());
+}
+
+RecorderOutput::~RecorderOutput() { DeleteFileW(path_.c_str()); }
+
+std::vector<std::wstring> RecorderOutput::Lines() const {
+  std::vector<std::wstring> lines;
+  HANDLE file = CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return lines;
+  std::string bytes;
+  char chunk[4096];
+  DWORD read = 0;
+  while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
+  CloseHandle(file);
+  size_t start = 0;
+  for (size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
+    const int size = static_cast<int>(end - start);
+    std::wstring line(MultiByteToWideChar(CP_UTF8, 0, bytes.data() + start, size, nullptr, 0), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes.data() + start, size, line.data(), static_cast<int>(line.size()));
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::vector<std::wstring> RecorderOutput::WaitForLines(size_t count, DWORD timeoutMs) const {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  std::vector<std::wstring> lines = Lines();
+  while (lines.size() < count && GetTickCount64() < deadline) {
+    Sleep(50);
+    lines = Lines();
+  }
+  return lines;
+}
