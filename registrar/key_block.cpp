@@ -70,9 +70,8 @@ HResult CRegScriptParser::ProcessKeyBlock(TokenBuffer& buffer, RegKey parent, bo
   while (!ClosesBlock(buffer)) {
     if (HResult result = ProcessEntry(buffer, block); hr::Failed(result)) return result;
   }
-  if (RegError closed = block.current.Close(); closed != reg::kSuccess) {
-    return hr::FromWin32(closed);
-  }
+  // Everything the block names is done; letting its last key go decides nothing.
+  block.current.Close();
   return hr::kOk;
 }
 
@@ -140,20 +139,20 @@ HResult CRegScriptParser::RemoveValue(RegKey parent) {
 }
 
 HResult CRegScriptParser::RegisterKeyEntry(TokenBuffer& token, Block& block) {
-  // The key of the previous entry goes first, so that a failure to close it is
-  // told apart from a failure to open the next one.
-  if (RegError closed = block.current.Close(); closed != reg::kSuccess) {
-    return hr::FromWin32(closed);
-  }
   // A key that may be read but not written is used read-only; writes to it
-  // then fail with the registry's access error.
-  if (block.current.Open(block.parent, token.data(), reg::kKeyReadWrite) != reg::kSuccess &&
-      block.current.Open(block.parent, token.data(), reg::kKeyRead) != reg::kSuccess) {
-    if (RegError created = block.current.Create(block.parent, token.data(), reg::kKeyReadWrite);
-        created != reg::kSuccess) {
-      return hr::FromWin32(created);
-    }
+  // then fail with the registry's access error. The key of the previous entry
+  // is let go only once the next one is had. When it cannot be closed, the new
+  // key is held all the same (the held handle has changed) and the entry fails,
+  // rather than opening that key once more read-only.
+  const RegKey previous = block.current.get();
+  RegError opened = block.current.Open(block.parent, token.data(), reg::kKeyReadWrite);
+  if (opened != reg::kSuccess && block.current.get() == previous) {
+    opened = block.current.Open(block.parent, token.data(), reg::kKeyRead);
   }
+  if (opened != reg::kSuccess && block.current.get() == previous) {
+    opened = block.current.Create(block.parent, token.data(), reg::kKeyReadWrite);
+  }
+  if (opened != reg::kSuccess) return hr::FromWin32(opened);
   if (HResult result = ReadToken(token); hr::Failed(result)) return result;
   if (IsAssignment(token)) {
     if (HResult result = WriteValue(block.current.get(), nullptr, token); hr::Failed(result)) {

@@ -1,5 +1,7 @@
 // Owns one critical section, created with InitializeCriticalSectionEx and
-// deleted on destruction only when it was initialised.
+// deleted on destruction only when it was initialised. A section that was never
+// set up is never entered either: a registrar whose lock failed is still
+// destroyed, and its table's final reset goes through the lock.
 #pragma once
 
 #include <windows.h>
@@ -27,8 +29,12 @@ class CriticalSectionLock final : public TableLock {
     return hr::kOk;
   }
 
-  void Enter() override { EnterCriticalSection(&section_); }
-  void Leave() override { LeaveCriticalSection(&section_); }
+  void Enter() override {
+    if (initialized_) EnterCriticalSection(&section_);
+  }
+  void Leave() override {
+    if (initialized_) LeaveCriticalSection(&section_);
+  }
 
  private:
   CRITICAL_SECTION section_{};

@@ -186,6 +186,9 @@ class FakeRegistry final : public RegistryAccess {
   void DenyOpen(const std::string& path) { denyOpen_.insert(Fold(Widen(path))); }
   // These keys may be opened for reading only, and not deleted.
   void DenyWrite(const std::string& path) { denyWrite_.insert(Fold(Widen(path))); }
+  // Closing a handle of this key fails with an invalid-handle error, though
+  // the handle is gone afterwards.
+  void FailClose(const std::string& path) { failClose_.insert(Fold(Widen(path))); }
 
   // Every key and value, one per line, in a stable order: "HKCR\a" for a key,
   // "HKCR\a [name] = S:text" for a value ("@" names the default value).
@@ -307,9 +310,15 @@ class FakeRegistry final : public RegistryAccess {
     return result;
   }
   RegError CloseKey(RegKey key) override {
-    const RegError result = handles_.erase(key) == 1 ? reg::kSuccess : kInvalidHandle;
-    if (result != reg::kSuccess) ++badHandles;
+    auto handle = handles_.find(key);
+    RegError result = kInvalidHandle;
+    if (handle == handles_.end()) {
+      ++badHandles;
+    } else {
+      result = failClose_.count(handle->second.node->foldedPath) ? kInvalidHandle : reg::kSuccess;
+    }
     Log("CloseKey", key, nullptr, result);
+    if (handle != handles_.end()) handles_.erase(handle);
     return result;
   }
 
@@ -435,6 +444,7 @@ class FakeRegistry final : public RegistryAccess {
   RegKey nextHandle_ = 0x1000;
   std::set<std::u16string> denyOpen_;
   std::set<std::u16string> denyWrite_;
+  std::set<std::u16string> failClose_;
 };
 
 // Everything one script run needs, wired together.

@@ -122,6 +122,52 @@ TEST_F(RegistrarKeyBlock, ReadOnlyKeyIsUsedReadOnly) {
   EXPECT_FALSE(h.registry.HasKey("HKCR\\ro\\new"));
 }
 
+TEST_F(RegistrarKeyBlock, RegisterHandsThePreviousKeyBackOnlyForTheNext) {
+  h.registry.AddKey("HKCR\\old");
+  h.registry.calls.clear();
+  ASSERT_EQ(Run(u"HKCR { new old }", true), hr::kOk);
+  const std::vector<std::string> expected = {
+      "OpenKey HKCR 'new' 0x2001F -> 2", "OpenKey HKCR 'new' 0x20019 -> 2",
+      "CreateKey HKCR 'new' 0x2001F -> 0",
+      "OpenKey HKCR 'old' 0x2001F -> 0", "CloseKey HKCR\\new -> 0",
+      "CloseKey HKCR\\old -> 0"};
+  EXPECT_EQ(h.registry.calls, expected);
+}
+
+TEST_F(RegistrarKeyBlock, FailedClose) {
+  constexpr HResult kInvalidHandle = hr::FromWin32(6);
+  const struct {
+    const char16_t* script;
+    bool doRegister;
+    HResult result;
+    const char* dump;
+  } cases[] = {
+      // The key of the previous entry cannot be let go once the next one is
+      // had: the next one is not reopened read-only, the entry fails. The
+      // rollback then fails on the same close and leaves everything.
+      {u"HKCR { a = s 'x' b = s 'y' }", true, kInvalidHandle,
+       "HKCR\\a\nHKCR\\a [@] = S:x\nHKCR\\b\n"},
+      {u"HKCR { a = s 'x' fresh = s 'y' }", true, kInvalidHandle,
+       "HKCR\\a\nHKCR\\a [@] = S:x\nHKCR\\b\nHKCR\\fresh\n"},
+      // At the end of a block the key is let go; the block has succeeded.
+      {u"HKCR { a = s 'x' }", true, hr::kOk, "HKCR\\a\nHKCR\\a [@] = S:x\nHKCR\\b\n"},
+      // The unregister pass fails before deleting the key.
+      {u"HKCR { a b }", false, kInvalidHandle, "HKCR\\a\nHKCR\\b\n"},
+  };
+  for (const auto& c : cases) {
+    ScriptHarness local;
+    local.registry.AddKey("HKCR\\a");
+    local.registry.AddKey("HKCR\\b");
+    local.registry.FailClose("HKCR\\a");
+    EXPECT_EQ(RunScriptText(c.script, c.doRegister, local.replacements, local.services, false),
+              c.result)
+        << Narrow(c.script);
+    EXPECT_EQ(local.registry.Dump(), c.dump) << Narrow(c.script);
+    EXPECT_EQ(local.registry.OpenHandles(), 0) << Narrow(c.script);
+    EXPECT_EQ(local.registry.badHandles, 0) << Narrow(c.script);
+  }
+}
+
 TEST_F(RegistrarKeyBlock, ForceRemoveAndDelete) {
   const struct {
     const char16_t* script;
@@ -149,6 +195,19 @@ TEST_F(RegistrarKeyBlock, ForceRemoveAndDelete) {
     EXPECT_EQ(local.registry.Dump(), c.dump) << Narrow(c.script);
     EXPECT_EQ(local.registry.OpenHandles(), 0) << Narrow(c.script);
   }
+}
+
+TEST_F(RegistrarKeyBlock, ForceRemoveDeletesEverySiblingAndTheLongestName) {
+  // Every deleted subkey leaves the list, so a walk by rising index would
+  // skip every second one and leave the key undeletable.
+  const std::string longest(255, 'w');
+  for (const char* child : {"c1", "c2", "c3", "c4", "c5"}) {
+    h.registry.AddKey(std::string("HKCR\\f\\") + child + "\\g1");
+    h.registry.AddKey(std::string("HKCR\\f\\") + child + "\\g2");
+  }
+  h.registry.AddKey("HKCR\\f\\" + longest + "\\g");
+  EXPECT_EQ(Run(u"HKCR { ForceRemove f { new } }", true), hr::kOk);
+  EXPECT_EQ(h.registry.Dump(), "HKCR\\f\nHKCR\\f\\new\n");
 }
 
 TEST_F(RegistrarKeyBlock, ProtectedNamesAreNeverForceRemoved) {

@@ -213,6 +213,129 @@ TEST_F(RegistrarTest, ScriptResourcesOfTheBuiltDll) {
   RegCloseKey(key);
 }
 
+// A copy of the built DLL whose only resource is one REGISTRY script, id 101,
+// holding bytes as they are (no terminator).
+bool CopyWithScript(const std::wstring& path, const std::string& bytes) {
+  if (!CopyFileW(testing_paths::DllPath().c_str(), path.c_str(), FALSE)) return false;
+  HANDLE update = BeginUpdateResourceW(path.c_str(), TRUE);
+  if (update == nullptr) return false;
+  const bool added = UpdateResourceW(update, L"REGISTRY", MAKEINTRESOURCEW(101), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
+                                     const_cast<char*>(bytes.data()), static_cast<DWORD>(bytes.size()));
+  return EndUpdateResourceW(update, !added) && added;
+}
+
+// Sets the size of the only resource of the module file at path to 0: the
+// resource update functions take no empty data.
+bool EmptyTheOnlyResource(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  std::vector<BYTE> image(GetFileSize(file, nullptr));
+  DWORD done = 0;
+  bool emptied = ReadFile(file, image.data(), static_cast<DWORD>(image.size()), &done, nullptr) && done == image.size();
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(image.data() + dos->e_lfanew);
+  const DWORD rva = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE].VirtualAddress;
+  DWORD base = 0;
+  const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+  for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
+    if (rva >= section->VirtualAddress && rva < section->VirtualAddress + section->SizeOfRawData) {
+      base = rva - section->VirtualAddress + section->PointerToRawData;
+    }
+  }
+  emptied = emptied && base != 0;
+  // Type, name and language levels, each with one entry, then the data entry.
+  DWORD offset = 0;
+  for (int level = 0; emptied && level < 3; ++level) {
+    const auto* entry = reinterpret_cast<const IMAGE_RESOURCE_DIRECTORY_ENTRY*>(image.data() + base + offset +
+                                                                                  sizeof(IMAGE_RESOURCE_DIRECTORY));
+    offset = entry->OffsetToData & ~IMAGE_RESOURCE_DATA_IS_DIRECTORY;
+  }
+  if (emptied) {
+    reinterpret_cast<IMAGE_RESOURCE_DATA_ENTRY*>(image.data() + base + offset)->Size = 0;
+    emptied = SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0 &&
+              WriteFile(file, image.data(), static_cast<DWORD>(image.size()), &done, nullptr) && done == image.size();
+  }
+  CloseHandle(file);
+  return emptied;
+}
+
+// Sets the calling thread's locale for one scope.
+class ThreadLocaleScope {
+ public:
+  explicit ThreadLocaleScope(LCID locale) : saved_(GetThreadLocale()) { SetThreadLocale(locale); }
+  ~ThreadLocaleScope() { SetThreadLocale(saved_); }
+  ThreadLocaleScope(const ThreadLocaleScope&) = delete;
+  ThreadLocaleScope& operator=(const ThreadLocaleScope&) = delete;
+
+ private:
+  LCID saved_;
+};
+
+// True when the file can be opened for writing without sharing, that is when
+// no loaded image of it is left behind.
+bool FileIsFree(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
+TEST_F(RegistrarTest, ScriptResourceIsTextInTheThreadCodePage) {
+  // 0xE9 is U+00E9 in code page 1252 (US English) and U+0439 in 1251 (Russian).
+  const std::string script = "HKCU { NoRemove Software { ZevEvovRegistrarTest { val Text = s 'caf\xE9' } } }";
+  const struct {
+    LCID locale;
+    size_t size;
+    const wchar_t* text;
+  } cases[] = {
+      {MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT), 511, L"caf\u00E9"},
+      {MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT), 512, L"caf\u00E9"},
+      {MAKELCID(MAKELANGID(LANG_RUSSIAN, SUBLANG_RUSSIAN_RUSSIA), SORT_DEFAULT), 511, L"caf\u0439"},
+      {MAKELCID(MAKELANGID(LANG_RUSSIAN, SUBLANG_RUSSIAN_RUSSIA), SORT_DEFAULT), 4000, L"caf\u0439"},
+  };
+  const std::wstring copy = testing_paths::ProgramDirectory() + L"registrar_script_copy.dll";
+  for (const auto& c : cases) {
+    // Up to 511 bytes the text is converted on the stack, beyond through the heap.
+    ASSERT_TRUE(CopyWithScript(copy, script + std::string(c.size - script.size(), ' '))) << c.size;
+    RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
+    {
+      ThreadLocaleScope locale(c.locale);
+      EXPECT_EQ(S_OK, registrar_.RunScriptResource(copy.c_str(), 101, L"REGISTRY", true)) << c.size;
+    }
+    EXPECT_EQ(std::optional<std::wstring>(c.text), ReadString(HKEY_CURRENT_USER, kTestKey, L"Text"))
+        << std::hex << c.locale << std::dec << ", " << c.size << " bytes";
+    EXPECT_TRUE(FileIsFree(copy)) << "the module image is freed";
+  }
+  DeleteFileW(copy.c_str());
+}
+
+TEST_F(RegistrarTest, EmptyScriptResourceFailsInTheConversion) {
+  const std::wstring copy = testing_paths::ProgramDirectory() + L"registrar_empty_copy.dll";
+  ASSERT_TRUE(CopyWithScript(copy, " "));
+  ASSERT_TRUE(EmptyTheOnlyResource(copy));
+  EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER),
+            registrar_.RunScriptResource(copy.c_str(), 101, L"REGISTRY", true));
+  EXPECT_TRUE(FileIsFree(copy)) << "the module image is freed";
+  EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND),
+            registrar_.RunScriptResource(copy.c_str(), 106, L"REGISTRY", true));
+  EXPECT_TRUE(FileIsFree(copy)) << "the module image is freed";
+  EXPECT_TRUE(DeleteFileW(copy.c_str()));
+}
+
+DWORD WINAPI CreateAndDestroyUnusedRegistrar(void*) {
+  { registrar::CRegObject unused; }
+  return 0;
+}
+
+TEST(RegistrarLock, RegistrarWhoseLockWasNeverSetUpIsDestroyedAtOnce) {
+  // A registrar whose lock initialisation failed is destroyed unused; its
+  // table must not enter the section that was never set up.
+  HANDLE thread = CreateThread(nullptr, 0, CreateAndDestroyUnusedRegistrar, nullptr, 0, nullptr);
+  ASSERT_NE(nullptr, thread);
+  EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(thread, 5000)) << "the destructor hangs";
+  CloseHandle(thread);
+}
+
 TEST_F(RegistrarTest, MissingResourceAndMissingFile) {
   const std::wstring dll = testing_paths::DllPath();
   EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND),
