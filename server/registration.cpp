@@ -10,6 +10,7 @@
 #include "server/class_entry.h"
 #include "server/class_table.h"
 #include "server/neutral_locale_alias.h"
+#include "server/server_module.h"
 
 namespace {
 
@@ -137,7 +138,9 @@ HRESULT RunRegistrationScript(HMODULE module, UINT resourceId, bool doRegister, 
   for (const ReplacementPair* pair = pairs; pair != nullptr && pair->name != nullptr; ++pair) {
     if (pair->text != nullptr) registrar.DefineReplacement(pair->name, pair->text);
   }
-  result = registrar.DefineReplacement(L"APPID", kAppIdText);
+  CVeltaraDeskZevEvovModule* serverModule = CVeltaraDeskZevEvovModule::Current();
+  if (serverModule == nullptr) return E_UNEXPECTED;
+  result = serverModule->AddCommonReplacements(registrar);
   if (FAILED(result)) return result;
 
   wchar_t path[kModulePathCapacity];

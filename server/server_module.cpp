@@ -3,6 +3,8 @@
 #include <new>
 
 #include "VeltaraDeskZevEvov.h"
+#include "registrar/win/reg_object.h"
+#include "server/app_id.h"
 #include "server/module_base.h"
 
 namespace {
@@ -41,6 +43,10 @@ LONG CVeltaraDeskZevEvovModule::LockModule() { return InterlockedIncrement(&lock
 LONG CVeltaraDeskZevEvovModule::UnlockModule() { return InterlockedDecrement(&lockCount_); }
 
 LONG CVeltaraDeskZevEvovModule::CurrentLockCount() const { return lockCount_; }
+
+HRESULT CVeltaraDeskZevEvovModule::AddCommonReplacements(registrar::IRegistrarBase& registrar) {
+  return registrar.DefineReplacement(L"APPID", kAppIdText);
+}
 
 void CVeltaraDeskZevEvovModule::AddTermCallback(TermCallback callback, DWORD_PTR argument) {
   std::unique_ptr<TermCallbackNode> node(new (std::nothrow) TermCallbackNode{callback, argument, nullptr});

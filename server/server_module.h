@@ -10,6 +10,10 @@
 #include "server/class_table.h"
 #include "server/critical_section.h"
 
+namespace registrar {
+struct IRegistrarBase;
+}  // namespace registrar
+
 class CVeltaraDeskZevEvovModule {
  public:
   // Runs at shutdown with the argument it was registered with.
@@ -29,6 +33,9 @@ class CVeltaraDeskZevEvovModule {
   virtual LONG LockModule();
   virtual LONG UnlockModule();
   virtual LONG CurrentLockCount() const;
+  // Defines in registrar the replacements every registration script run gets
+  // (the application id); the result of that definition.
+  virtual HRESULT AddCommonReplacements(registrar::IRegistrarBase& registrar);
 
   // Registers a callback for shutdown, newest first. A node that cannot be
   // allocated is dropped without telling the caller.

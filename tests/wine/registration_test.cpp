@@ -6,13 +6,18 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "VeltaraDeskZevEvov.h"
+#include "base/win/com_ref.h"
 #include "child_process.h"
 #include "debug_capture.h"
+#include "hresult_check.h"
 #include "process_runner.h"
 #include "registry_probe.h"
+#include "resource_ids.h"
 #include "test_paths.h"
 
 namespace {
@@ -63,12 +68,12 @@ struct Exports {
   HRESULT(STDAPICALLTYPE* unregisterServer)() = nullptr;
   HRESULT(STDAPICALLTYPE* install)(BOOL, LPCWSTR) = nullptr;
 
-  Exports() {
-    module = LoadLibraryW(testing_paths::DllPath().c_str());
+  explicit Exports(const std::wstring& path = testing_paths::DllPath()) {
+    module = LoadLibraryW(path.c_str());
     if (module == nullptr) return;
     registerServer = reinterpret_cast<decltype(registerServer)>(GetProcAddress(module, "DllRegisterServer"));
     unregisterServer = reinterpret_cast<decltype(unregisterServer)>(GetProcAddress(module, "DllUnregisterServer"));
-    install = reinterpret_cast<decltype(install)>(GetProcAddress(module, "DllInstall"));
+    install = reinterpret_cast<decltype(install)>(reinterpret_cast<void*>(GetProcAddress(module, "DllInstall")));
   }
   ~Exports() {
     if (module) FreeLibrary(module);
@@ -79,6 +84,81 @@ struct Exports {
 bool MachineWideRegistered() { return KeyExists(HKEY_CLASSES_ROOT, kClsidKey); }
 bool PerUserRegistered() { return KeyExists(HKEY_CURRENT_USER, kUserClasses + kClsidKey); }
 
+// The built DLL's type library resource written out as a file of its own.
+bool WriteTypeLibraryFile(const std::wstring& path) {
+  HMODULE original = LoadLibraryExW(testing_paths::DllPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (original == nullptr) return false;
+  bool written = false;
+  if (HRSRC resource = FindResourceW(original, MAKEINTRESOURCEW(TYPELIB_RESOURCE_ID), L"TYPELIB")) {
+    const void* bytes = LockResource(LoadResource(original, resource));
+    const DWORD size = SizeofResource(original, resource);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      DWORD done = 0;
+      written = bytes != nullptr && WriteFile(file, bytes, size, &done, nullptr) && done == size;
+      CloseHandle(file);
+    }
+  }
+  FreeLibrary(original);
+  return written;
+}
+
+// A copy of the built DLL whose only resources are its two registration
+// scripts: without its own type library, registration has to look for a
+// companion file.
+bool CopyWithoutTypeLibrary(const std::wstring& path) {
+  if (!CopyFileW(testing_paths::DllPath().c_str(), path.c_str(), FALSE)) return false;
+  HMODULE original = LoadLibraryExW(testing_paths::DllPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HANDLE update = BeginUpdateResourceW(path.c_str(), TRUE);
+  bool copied = original != nullptr && update != nullptr;
+  const struct {
+    WORD id;
+    WORD language;
+  } scripts[] = {{IDR_APPID_SCRIPT, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL)},
+                 {IDR_CLASS_SCRIPT, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_UK)}};
+  for (const auto& script : scripts) {
+    if (!copied) break;
+    HRSRC resource = FindResourceExW(original, L"REGISTRY", MAKEINTRESOURCEW(script.id), script.language);
+    copied = resource != nullptr &&
+             UpdateResourceW(update, L"REGISTRY", MAKEINTRESOURCEW(script.id), script.language,
+                             LockResource(LoadResource(original, resource)), SizeofResource(original, resource));
+  }
+  if (update != nullptr) copied = EndUpdateResourceW(update, !copied) && copied;
+  if (original != nullptr) FreeLibrary(original);
+  return copied;
+}
+
+// A folder below C:\ whose name is padded so that folder + "\\" + file has
+// exactly `length` characters.
+std::wstring FolderForPathLength(const wchar_t* base, const std::wstring& file, size_t length) {
+  const std::wstring root = std::wstring(L"C:\\") + base;
+  return root + L"\\" + std::wstring(length - root.size() - 2 - file.size(), L'p');
+}
+
+void RemoveCopy(const std::wstring& folder, const std::vector<std::wstring>& files) {
+  for (const std::wstring& file : files) DeleteFileW((folder + L"\\" + file).c_str());
+  RemoveDirectoryW(folder.c_str());
+  RemoveDirectoryW(folder.substr(0, folder.rfind(L'\\')).c_str());
+}
+
+// A type library file with the server's library id, version and locale but
+// no types, naming helpFile as its help file.
+HRESULT WriteTypeLibraryWithHelpFile(const std::wstring& path, const wchar_t* helpFile) {
+  ComRef<ICreateTypeLib2> created;
+  HRESULT result = CreateTypeLib2(SYS_WIN32, path.c_str(), created.put());
+  if (SUCCEEDED(result)) result = created->SetGuid(LIBID_VeltaraDeskZevEvovLib);
+  if (SUCCEEDED(result)) result = created->SetVersion(1, 0);
+  if (SUCCEEDED(result)) result = created->SetLcid(MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT));
+  if (SUCCEEDED(result)) result = created->SetName(const_cast<LPOLESTR>(L"VeltaraDeskZevEvovLib"));
+  if (SUCCEEDED(result)) result = created->SetHelpFileName(const_cast<LPOLESTR>(helpFile));
+  if (SUCCEEDED(result)) result = created->SaveAllChanges();
+  return result;
+}
+
+std::optional<std::wstring> RegisteredTypeLibraryPath() {
+  return ReadString(HKEY_CLASSES_ROOT, kTypeLibKey + L"\\1.0\\409\\win32", nullptr);
+}
+
 class RegistrationTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -87,6 +167,12 @@ class RegistrationTest : public testing::Test {
     ASSERT_FALSE(MachineWideRegistered()) << "the prefix starts without the class";
   }
   void TearDown() override { Regsvr32(L"/u /s", dll_); }
+  // After a failed registration or unregistration: one whole cycle of the
+  // built DLL takes away whatever the failed one left.
+  void RemovePartialRegistration() {
+    Regsvr32(L"/s", dll_);
+    Regsvr32(L"/u /s", dll_);
+  }
   std::wstring dll_;
 };
 
@@ -246,6 +332,184 @@ TEST_F(RegistrationTest, ThreadLocaleIsRestored) {
     EXPECT_EQ(german, GetThreadLocale());
   }
   SetThreadLocale(original);
+}
+
+// The module path is read into MAX_PATH characters: a path that fills the
+// buffer is refused before anything is written, one character less works.
+TEST_F(RegistrationTest, LongLibraryPaths) {
+  const std::wstring file = L"Veltara.Desk.ZevEvov.x32.dll";
+  const struct {
+    size_t length;
+    HRESULT expected;
+  } cases[] = {
+      {MAX_PATH - 1, S_OK},
+      {MAX_PATH, HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER)},
+      {MAX_PATH + 20, HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "path of " << c.length << " characters");
+    const std::wstring folder = FolderForPathLength(L"zevevov-long", file, c.length);
+    const std::wstring copy = folder + L"\\" + file;
+    ASSERT_EQ(c.length, copy.size());
+    CreateDirectoryW(folder.substr(0, folder.rfind(L'\\')).c_str(), nullptr);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(dll_.c_str(), copy.c_str(), FALSE));
+    {
+      Exports dll(copy);
+      ASSERT_TRUE(dll.ok());
+      EXPECT_HR(c.expected, dll.registerServer());
+      if (SUCCEEDED(c.expected)) {
+        EXPECT_EQ(copy, ReadString(HKEY_CLASSES_ROOT, kClsidKey + L"\\InprocServer32", nullptr).value_or(L"<missing>"));
+        EXPECT_EQ(copy, RegisteredTypeLibraryPath().value_or(L"<missing>"));
+      } else {
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kAppIdKey)) << "the application id script is the first step";
+        EXPECT_FALSE(MachineWideRegistered());
+      }
+      EXPECT_HR(c.expected, dll.unregisterServer());
+    }
+    EXPECT_FALSE(MachineWideRegistered());
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kAppIdKey));
+    RemoveCopy(folder, {file});
+  }
+}
+
+// A library without its own type library registers the ".tlb" file of the
+// same base name beside it. The extension is the last full stop of the file
+// name (a folder's does not count), or the end of a name without one; when
+// ".tlb" would not fit into MAX_PATH characters there, nothing is tried.
+TEST_F(RegistrationTest, CompanionTypeLibrary) {
+  const struct {
+    const char* what;
+    const wchar_t* base;
+    std::wstring file;       // as stored
+    std::wstring loadName;   // as loaded; a trailing full stop keeps the loader from adding ".dll"
+    std::wstring companion;  // the file registration should find, empty for none
+    size_t pathLength;       // 0: the folder is used as named
+    bool expectFail;         // E_FAIL instead of the platform's load failure
+  } cases[] = {
+      {"companion beside the library", L"zevevov-tlb\\a", L"zev.dll", L"zev.dll", L"zev.tlb", 0, false},
+      {"no companion", L"zevevov-tlb\\b", L"zev.dll", L"zev.dll", L"", 0, false},
+      {"a full stop in the folder only", L"zevevov-tlb\\c.d", L"zev", L"zev.", L"zev.tlb", 0, false},
+      {"name without extension, \".tlb\" just fits", L"zevevov-tlb", L"zevevov", L"zevevov.", L"zevevov.tlb",
+       MAX_PATH - 5, false},
+      {"name without extension, \".tlb\" would not fit", L"zevevov-tlb", L"zevevov", L"zevevov.", L"zevevov.tlb",
+       MAX_PATH - 4, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::wstring folder = c.pathLength ? FolderForPathLength(c.base, c.file, c.pathLength)
+                                             : std::wstring(L"C:\\") + c.base;
+    CreateDirectoryW(folder.substr(0, folder.rfind(L'\\')).c_str(), nullptr);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring copy = folder + L"\\" + c.file;
+    ASSERT_TRUE(CopyWithoutTypeLibrary(copy));
+    const std::wstring companion = folder + L"\\" + (c.companion.empty() ? L"zev.tlb" : c.companion);
+    if (!c.companion.empty()) {
+      ASSERT_TRUE(WriteTypeLibraryFile(companion));
+    }
+
+    HRESULT expected = S_OK;
+    if (c.expectFail) {
+      expected = E_FAIL;
+    } else if (c.companion.empty()) {
+      // The second attempt's failure is the result: what the platform says
+      // about the missing companion.
+      ITypeLib* none = nullptr;
+      expected = LoadTypeLib(companion.c_str(), &none);
+      ASSERT_TRUE(FAILED(expected)) << HResultText{expected};
+    }
+    {
+      Exports dll(folder + L"\\" + c.loadName);
+      ASSERT_TRUE(dll.ok());
+      EXPECT_HR(expected, dll.registerServer());
+      if (SUCCEEDED(expected)) {
+        EXPECT_EQ(copy, ReadString(HKEY_CLASSES_ROOT, kClsidKey + L"\\InprocServer32", nullptr).value_or(L"<missing>"));
+        EXPECT_EQ(companion, RegisteredTypeLibraryPath().value_or(L"<missing>"));
+      } else {
+        EXPECT_TRUE(MachineWideRegistered()) << "a failed registration leaves what it wrote";
+        EXPECT_FALSE(RegisteredTypeLibraryPath().has_value());
+      }
+      EXPECT_HR(expected, dll.unregisterServer());
+    }
+    EXPECT_FALSE(MachineWideRegistered());
+    // A failed unregistration stops before the application id script.
+    EXPECT_EQ(FAILED(expected), KeyExists(HKEY_CLASSES_ROOT, kAppIdKey));
+    if (MachineWideRegistered() || KeyExists(HKEY_CLASSES_ROOT, kAppIdKey)) RemovePartialRegistration();
+    RemoveCopy(folder, {c.file, c.companion});
+  }
+}
+
+// DllRegisterServer leaves a half-done registration in place; DllInstall
+// takes it back with the unregistration, whose own failure (the type library
+// again) keeps the application id, and reports the registration's failure.
+// The caller's thread locale survives both.
+TEST_F(RegistrationTest, FailedInstallTakesTheClassBack) {
+  const std::wstring folder = L"C:\\zevevov-install";
+  const std::wstring copy = folder + L"\\zev.dll";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  ASSERT_TRUE(CopyWithoutTypeLibrary(copy));
+  const LCID german = MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT);
+  const LCID original = GetThreadLocale();
+  ASSERT_TRUE(SetThreadLocale(german));
+  {
+    Exports dll(copy);
+    ASSERT_TRUE(dll.ok());
+    const HRESULT registered = dll.registerServer();
+    EXPECT_TRUE(FAILED(registered)) << HResultText{registered};
+    EXPECT_TRUE(MachineWideRegistered());
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kAppIdKey));
+    EXPECT_EQ(german, GetThreadLocale());
+
+    EXPECT_HR(registered, dll.install(TRUE, nullptr));
+    EXPECT_FALSE(MachineWideRegistered()) << "the unregistration removed the class";
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kAppIdKey)) << "and stopped at the type library";
+    EXPECT_EQ(german, GetThreadLocale());
+  }
+  SetThreadLocale(original);
+  RemovePartialRegistration();
+  RemoveCopy(folder, {L"zev.dll"});
+}
+
+// The help directory registered with the type library: the help file's path
+// up to its last backslash, slash or colon, empty without one; a library
+// without a help file (the DLL's own) is registered with no directory.
+TEST_F(RegistrationTest, HelpDirectoryOfTheTypeLibrary) {
+  const std::wstring folder = L"C:\\zevevov-help";
+  const std::wstring copy = folder + L"\\zev.dll";
+  const std::wstring companion = folder + L"\\zev.tlb";
+  const std::wstring helpDirKey = kTypeLibKey + L"\\1.0\\HELPDIR";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  ASSERT_TRUE(CopyWithoutTypeLibrary(copy));
+  const struct {
+    const wchar_t* helpFile;
+    const wchar_t* directory;
+  } cases[] = {
+      {L"C:\\docs\\zev.chm", L"C:\\docs\\"},
+      {L"C:/docs/zev.chm", L"C:/docs/"},
+      {L"\\\\host\\share/sub\\zev.chm", L"\\\\host\\share/sub\\"},
+      {L"D:zev.chm", L"D:"},
+      {L"zev.chm", L""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(c.helpFile)));
+    ASSERT_HR(S_OK, WriteTypeLibraryWithHelpFile(companion, c.helpFile));
+    Exports dll(copy);
+    ASSERT_TRUE(dll.ok());
+    EXPECT_HR(S_OK, dll.registerServer());
+    EXPECT_EQ(c.directory, ReadString(HKEY_CLASSES_ROOT, helpDirKey, nullptr).value_or(L"<missing>"));
+    EXPECT_HR(S_OK, dll.unregisterServer());
+  }
+  DeleteFileW(companion.c_str());
+  RemoveCopy(folder, {L"zev.dll"});
+
+  Exports dll;
+  ASSERT_TRUE(dll.ok());
+  ASSERT_HR(S_OK, dll.registerServer());
+  // No help file, so no directory is passed: the platform files its own
+  // default, never the empty directory of a help file without a folder.
+  const std::optional<std::wstring> ownDirectory = ReadString(HKEY_CLASSES_ROOT, helpDirKey, nullptr);
+  EXPECT_NE(std::optional<std::wstring>(L""), ownDirectory);
+  EXPECT_HR(S_OK, dll.unregisterServer());
 }
 
 }  // namespace
