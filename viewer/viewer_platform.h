@@ -39,9 +39,6 @@ struct LaunchResult {
   bool succeeded = false;
   // The thread's last-error value, taken right after a failed call.
   std::uint32_t error = 0;
-  // A shell launch handed back a process handle (the Windows layer has
-  // already closed it, as it closes both handles of a process launch).
-  bool processHandleReturned = false;
 };
 
 class ViewerPlatform {

@@ -264,7 +264,7 @@ TEST(AllocationFailure, ShowFailsCleanlyAtEveryAllocation) {
     viewer.put_KeepFocusOnSap(Bstr(u"true"));
     viewer.AddCC(Bstr(u"%22%25VIEWER%25%5Cview.exe%22%20%7B0%7D"));
     platform.environment[u"VIEWER"] = u"C:\\Program Files\\Document Viewer";
-    platform.processResult = {false, 2, false};
+    platform.processResult = {false, 2};
     ASSERT_EQ(viewer.Show(), hr::kOk);
     ASSERT_EQ(LastErrorText(viewer).substr(0, 23), u"Unable to open the url:");
     const std::u16string before = LastErrorText(viewer);

@@ -72,8 +72,8 @@ class FakeViewerPlatform : public ViewerPlatform {
   NameAnswer principalName{true, u"jdoe@corp.example", 0};
   NameAnswer samCompatibleName{true, u"CORP\\jdoe", 0};
   NameAnswer logonName{true, u"jdoe", 0};
-  LaunchResult processResult{true, 0, false};
-  LaunchResult shellResult{true, 0, true};
+  LaunchResult processResult{true, 0};
+  LaunchResult shellResult{true, 0};
   std::uintptr_t foregroundWindow = 4242;
 
   // Records.

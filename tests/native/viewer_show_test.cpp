@@ -178,10 +178,10 @@ TEST(Show, CustomCommandLeavesStartCommandOn) {
   FakeViewerPlatform platform;
   ViewerCore viewer(platform);
   viewer.AddCC(Bstr(u"v.exe {0}"));
-  platform.processResult = {false, 2, false};
+  platform.processResult = {false, 2};
   viewer.Show();
   viewer.ClearCC();
-  platform.processResult = {true, 0, false};
+  platform.processResult = {true, 0};
   viewer.Show();
   ASSERT_EQ(platform.processCalls.size(), 2u);
   EXPECT_EQ(platform.processCalls[1].commandLine, std::u16string(kStart) + u"\"/.archiveLink?viewDoc\"");
@@ -191,20 +191,20 @@ TEST(Show, FailedLaunchIsReportedThenReset) {
   FakeViewerPlatform platform;
   platform.systemMessages[2] = u"File not found.\r\n";
   ViewerCore viewer(platform);
-  platform.shellResult = {false, 2, false};
+  platform.shellResult = {false, 2};
   EXPECT_EQ(viewer.Show(), hr::kOk);
   EXPECT_EQ(ReturnCode(viewer), 745);
   EXPECT_EQ(LastErrorText(viewer),
             u"Unable to open the url:\r\n'\"/.archiveLink?viewDoc\"'\r\nSystemError: 2 File not found.  ");
 
   viewer.AddCC(Bstr(u"nosuch.exe {0}"));
-  platform.processResult = {false, 0x80070005u, false};
+  platform.processResult = {false, 0x80070005u};
   EXPECT_EQ(viewer.Show(), hr::kOk);
   EXPECT_EQ(LastErrorText(viewer),
             u"Unable to open the url:\r\n'nosuch.exe \"/.archiveLink?viewDoc\"'\r\n"
             u"SystemError: 0x80070005 <not found>");
 
-  platform.processResult = {true, 0, false};
+  platform.processResult = {true, 0};
   EXPECT_EQ(viewer.Show(), hr::kOk);
   EXPECT_EQ(ReturnCode(viewer), 0);
   EXPECT_EQ(LastErrorText(viewer), u"");
@@ -312,7 +312,7 @@ TEST(ShowEx, StoresTheIdTracesAndShows) {
     ViewerCore viewer(platform);
     viewer.put_DID(Bstr(u"old"));
     platform.traces.clear();
-    platform.shellResult = {false, 3, false};
+    platform.shellResult = {false, 3};
     EXPECT_EQ(viewer.ShowEx(c.id), hr::kOk);
     FakeStringOut did;
     viewer.get_DID(did);

@@ -1,6 +1,8 @@
 // Show for real under Wine: the recorder program stands in for the viewer and
 // writes the command line it was started with; the custom command, START and
-// shell paths reach it, a missing program is reported, the focus wait holds.
+// shell paths reach it, a missing program is reported, the focus wait holds,
+// the custom viewer is started in the show state asked for, and no launch
+// leaves a handle open.
 #include <windows.h>
 #include <oleauto.h>
 #define SECURITY_WIN32
@@ -8,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -44,11 +48,12 @@ std::wstring TakeBstr(BSTR value) {
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
-// A URL protocol whose "open" command is the recorder: the START and shell
-// paths reach it. Wine's HKEY_CLASSES_ROOT reads HKLM\Software\Classes only.
-void RegisterRecorderProtocol() {
+// A URL protocol whose "open" command is handler (the recorder unless told
+// otherwise): the START and shell paths reach it. Wine's HKEY_CLASSES_ROOT
+// reads HKLM\Software\Classes only.
+void RegisterRecorderProtocol(const std::wstring& handler = Quoted(testing_paths::ToolPath(L"recorder"))) {
   const std::wstring key = std::wstring(L"Software\\Classes\\") + kScheme;
-  const std::wstring command = Quoted(testing_paths::ToolPath(L"recorder")) + L" \"%1\"";
+  const std::wstring command = handler + L" \"%1\"";
   RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, REG_SZ, L"URL:zevtest", sizeof L"URL:zevtest");
   RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"URL Protocol", REG_SZ, L"", sizeof L"");
   RegSetKeyValueW(HKEY_LOCAL_MACHINE, (key + L"\\shell\\open\\command").c_str(), nullptr, REG_SZ, command.c_str(),
@@ -177,11 +182,20 @@ TEST_F(ShowTest, MissingProgramIsReportedNotReturned) {
   fixture_.SetDocument(L"\"C:\\no\\such\\viewer.exe\" {0}");
   ASSERT_EQ(S_OK, viewer()->Show());
   EXPECT_EQ(745, ReturnCode());
-  const std::wstring expectedStart =
-      L"Unable to open the url:\r\n'\"C:\\no\\such\\viewer.exe\" " + Quoted(kDocumentUrl) + L"'\r\nSystemError: 2 ";
-  const std::wstring text = LastErrorText();
-  EXPECT_EQ(expectedStart, text.substr(0, expectedStart.size())) << testing::PrintToString(text);
-  EXPECT_EQ(std::wstring::npos, text.find(L"\r\n", expectedStart.size())) << "the system text has no line breaks";
+  // The system's own text for the code, in the user's default language, its
+  // line breaks turned into blanks and nothing trimmed.
+  wchar_t* message = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      ERROR_FILE_NOT_FOUND, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+  ASSERT_NE(0u, length);
+  std::wstring systemText(message, length);
+  LocalFree(message);
+  std::replace(systemText.begin(), systemText.end(), L'\r', L' ');
+  std::replace(systemText.begin(), systemText.end(), L'\n', L' ');
+  EXPECT_EQ(L"Unable to open the url:\r\n'\"C:\\no\\such\\viewer.exe\" " + Quoted(kDocumentUrl) +
+                L"'\r\nSystemError: 2 " + systemText,
+            LastErrorText());
 
   // The next successful launch resets the report.
   fixture_.SetDocument(Quoted(testing_paths::ToolPath(L"recorder")) + L" {0}");
@@ -205,6 +219,90 @@ TEST_F(ShowTest, KeepFocusWaitsBeforeReturning) {
   ASSERT_EQ(S_OK, viewer()->Show());
   EXPECT_LT(GetTickCount64() - again, 1500u);
   EXPECT_EQ(2u, recorder_.WaitForLines(2).size());
+}
+
+// Stands in for a viewer that wants to know how it was asked to show its
+// window: appends the STARTUPINFO flags and show state it was started with,
+// as one line, to the recorder's file.
+CHILD_SCENARIO(record_startup) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  GetStartupInfoW(&startup);
+  wchar_t path[MAX_PATH] = {};
+  const DWORD pathLength = GetEnvironmentVariableW(L"RECORDER_OUTPUT", path, MAX_PATH);
+  if (pathLength == 0 || pathLength >= MAX_PATH) return 1;
+  char line[64];
+  const int length = snprintf(line, sizeof line, "flags=%lu show=%u\n", startup.dwFlags,
+                              static_cast<unsigned>(startup.wShowWindow));
+  HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  DWORD written = 0;
+  const BOOL ok = WriteFile(file, line, static_cast<DWORD>(length), &written, nullptr);
+  CloseHandle(file);
+  return ok ? 0 : 1;
+}
+
+// Wine's shell starts a protocol handler shown normally whatever nShow says,
+// so only the process launch is checked here.
+TEST_F(ShowTest, CustomViewerIsShownAsShowFlagSays) {
+  fixture_.SetDocument(ChildCommandLine(L"record_startup") + L" {0}");
+  const struct {
+    const wchar_t* showFlag;
+    const wchar_t* expected;
+  } cases[] = {
+      {L"SW_SHOWMINNOACTIVE", L"flags=1 show=7"},
+      {L"65539", L"flags=1 show=3"},  // the low 16 bits of the number
+  };
+  size_t launched = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(c.showFlag)));
+    ASSERT_EQ(S_OK, viewer()->put_ShowFlag(Bstr(c.showFlag).get()));
+    ASSERT_EQ(S_OK, viewer()->Show());
+    EXPECT_EQ(0, ReturnCode()) << testing::PrintToString(LastErrorText());
+    const std::vector<std::wstring> lines = recorder_.WaitForLines(++launched);
+    ASSERT_EQ(launched, lines.size());
+    EXPECT_EQ(c.expected, lines.back());
+  }
+}
+
+// Handles open in this process: the handle values that name an object.
+// Wine's GetProcessHandleCount always answers 0.
+size_t OpenHandles() {
+  constexpr ULONG_PTR kHandleValueLimit = 0x10000;
+  size_t count = 0;
+  DWORD flags = 0;
+  for (ULONG_PTR value = 4; value < kHandleValueLimit; value += 4) {
+    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
+  }
+  return count;
+}
+
+TEST_F(ShowTest, LaunchesLeaveNoHandleOpen) {
+  RegisterRecorderProtocol();
+  const struct {
+    const char* name;
+    std::wstring customCommand;  // empty: the shell's "open"
+  } cases[] = {
+      {"process", Quoted(testing_paths::ToolPath(L"recorder")) + L" {0}"},
+      {"shell", L""},
+  };
+  constexpr size_t kShows = 4;
+  size_t launched = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fixture_.SetDocument(c.customCommand);
+    // The first launch loads and sets up what the platform keeps for later ones.
+    ASSERT_EQ(S_OK, viewer()->Show());
+    ++launched;
+    ASSERT_EQ(launched, recorder_.WaitForLines(launched).size());
+    const size_t before = OpenHandles();
+    for (size_t i = 0; i < kShows; ++i) ASSERT_EQ(S_OK, viewer()->Show());
+    launched += kShows;
+    ASSERT_EQ(launched, recorder_.WaitForLines(launched).size());
+    EXPECT_EQ(0, ReturnCode());
+    EXPECT_EQ(before, OpenHandles()) << "handles left open by " << kShows << " launches";
+  }
 }
 
 // The trace of one Show with a custom command and the user name, as the debug

@@ -91,7 +91,6 @@ LaunchResult WindowsViewerPlatform::LaunchWithShell(const ShellLaunch& launch) {
   UniqueHandle processHandle(execute.hProcess);
   LaunchResult result;
   result.succeeded = true;
-  result.processHandleReturned = execute.hProcess != nullptr;
   return result;
 }
 
