@@ -1,5 +1,5 @@
 // The server reached through the platform: the class and type library
-// registered in the prefix by the test helper, then CoCreateInstance by class
+// registered in the prefix with regsvr32, then CoCreateInstance by class
 // id and ProgID from a multithreaded and from a single-threaded apartment. The
 // class is free-threaded, so the single-threaded client is given a proxy made
 // by the type-library marshaler, and its calls still land on the viewer.

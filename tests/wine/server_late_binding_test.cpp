@@ -1,5 +1,5 @@
 // Late binding on a viewer: the dispatch half of its dual interface, answered
-// from the registered type library (registered here by the test helper).
+// from the type library that regsvr32 registered.
 #include <windows.h>
 #include <ole2.h>
 #include <oleauto.h>
