@@ -30,3 +30,12 @@ constexpr bool Failed(HResult h) { return h < 0; }
 constexpr bool Succeeded(HResult h) { return h >= 0; }
 
 }  // namespace hr
+
+// The one early return of a sequence of steps: the first failing step ends the
+// sequence and its result is returned unchanged. Works for the portable HResult
+// and the platform's HRESULT alike (both are 32-bit signed, failure below 0).
+#define RETURN_IF_FAILED(expression)                              \
+  do {                                                             \
+    const auto returnIfFailedResult_ = (expression);               \
+    if (returnIfFailedResult_ < 0) return returnIfFailedResult_;   \
+  } while (false)
