@@ -1,5 +1,4 @@
-// Memory for expanded script texts. The caller of ExpandScript frees the text
-// it gets with Free, so on the platform this is task memory
+// Memory for expanded script texts: on the platform task memory
 // (CoTaskMemAlloc, CoTaskMemRealloc, CoTaskMemFree).
 #pragma once
 

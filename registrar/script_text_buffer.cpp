@@ -72,12 +72,4 @@ std::u16string_view ScriptTextBuffer::view() const {
   return std::u16string_view(data_, static_cast<std::size_t>(length_));
 }
 
-char16_t* ScriptTextBuffer::Release() {
-  char16_t* block = data_;
-  data_ = nullptr;
-  length_ = 0;
-  capacity_ = 0;
-  return block;
-}
-
 }  // namespace registrar

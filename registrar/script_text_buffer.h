@@ -11,8 +11,7 @@
 namespace registrar {
 
 // Owns one growable, always NUL-terminated UTF-16 text in a block from
-// ScriptMemory (the expanded script); frees it on destruction, hands it out
-// with Release().
+// ScriptMemory (the expanded script); frees it on destruction.
 class ScriptTextBuffer {
  public:
   // Inputs whose doubled length is below this start with kSmallCapacity.
@@ -34,8 +33,6 @@ class ScriptTextBuffer {
   HResult Append(char16_t c) { return Append(std::u16string_view(&c, 1)); }
 
   std::u16string_view view() const;
-  // Hands the block over to the caller, who frees it with ScriptMemory::Free.
-  char16_t* Release();
 
   // Twice the input length, or kSmallCapacity for short inputs.
   static std::uint64_t FirstCapacity(std::uint64_t inputLength);

@@ -21,9 +21,9 @@
 #include "registrar/replacement_table.h"
 #include "registrar/script_memory.h"
 #include "registrar/script_services.h"
-#include "registrar/decimal_number_conversion.h"
 #include "registrar/table_lock.h"
 #include "registrar/text_compare.h"
+#include "tests/native/decimal_number_conversion.h"
 
 namespace registrar_test {
 

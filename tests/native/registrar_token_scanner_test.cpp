@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "registrar/reg_script_parser.h"
+#include "registrar/token_scanner.h"
 #include "tests/native/registrar_fakes.h"
 
 namespace registrar_test {
@@ -18,17 +18,15 @@ struct Scan {
 };
 
 Scan ReadAll(const std::u16string& text) {
-  ScriptHarness h;
-  CRegScriptParser parser(h.replacements, h.services, false);
   // An exact-size copy, so a read past the end shows under ASan.
   auto exact = std::make_unique<char16_t[]>(text.size());
   std::copy(text.begin(), text.end(), exact.get());
-  parser.StartAt(std::u16string_view(exact.get(), text.size()));
+  TokenScanner scanner(std::u16string_view(exact.get(), text.size()));
   Scan scan;
   auto buffer = std::make_unique<TokenBuffer>();
   for (;;) {
     buffer->fill(u'\xBDBD');
-    scan.end = parser.ReadToken(*buffer);
+    scan.end = scanner.ReadToken(*buffer);
     if (hr::Failed(scan.end)) return scan;
     scan.tokens.push_back(Narrow(buffer->data()));
   }
@@ -39,7 +37,7 @@ struct TokenCase {
   std::vector<std::string> tokens;
 };
 
-TEST(RegistrarReadToken, Tokens) {
+TEST(RegistrarTokenScanner, Tokens) {
   const TokenCase cases[] = {
       {u"", {}},
       {u" \t\r\n", {}},
@@ -61,7 +59,7 @@ TEST(RegistrarReadToken, Tokens) {
   }
 }
 
-TEST(RegistrarReadToken, UnterminatedQuotesFail) {
+TEST(RegistrarTokenScanner, UnterminatedQuotesFail) {
   for (const char16_t* text : {u"'", u"'abc", u"'a''", u"x 'y"}) {
     const Scan scan = ReadAll(text);
     EXPECT_EQ(scan.end, hr::kDispException) << Narrow(text);
@@ -69,7 +67,7 @@ TEST(RegistrarReadToken, UnterminatedQuotesFail) {
   }
 }
 
-TEST(RegistrarReadToken, LengthLimit) {
+TEST(RegistrarTokenScanner, LengthLimit) {
   const std::u16string longest(kMaxTokenLength, u'k');
   const std::u16string tooLong(kMaxTokenLength + 1, u'k');
   const struct {
@@ -92,7 +90,7 @@ TEST(RegistrarReadToken, LengthLimit) {
   }
 }
 
-TEST(RegistrarSkipValueSpec, StepsOverAnAssignmentOnly) {
+TEST(RegistrarTokenScanner, SkipValueSpecStepsOverAnAssignmentOnly) {
   const struct {
     std::u16string text;
     const char16_t* first;
@@ -106,46 +104,14 @@ TEST(RegistrarSkipValueSpec, StepsOverAnAssignmentOnly) {
       {u"= s 'v'", u"=", hr::kDispException, ""},
   };
   for (const auto& c : cases) {
-    ScriptHarness h;
-    CRegScriptParser parser(h.replacements, h.services, false);
-    parser.StartAt(c.text);
+    TokenScanner scanner(c.text);
     auto buffer = std::make_unique<TokenBuffer>();
-    ASSERT_EQ(parser.ReadToken(*buffer), hr::kOk);
+    ASSERT_EQ(scanner.ReadToken(*buffer), hr::kOk);
     ASSERT_EQ(std::u16string(buffer->data()), c.first);
-    EXPECT_EQ(parser.SkipValueSpec(*buffer), c.result) << Narrow(c.text);
+    EXPECT_EQ(scanner.SkipValueSpec(*buffer), c.result) << Narrow(c.text);
     if (hr::Succeeded(c.result)) {
       EXPECT_EQ(Narrow(buffer->data()), c.after) << Narrow(c.text);
     }
-  }
-}
-
-TEST(RegistrarRootKeyFromName, FourteenNames) {
-  ScriptHarness h;
-  CRegScriptParser parser(h.replacements, h.services, false);
-  const struct {
-    const char16_t* name;
-    std::optional<RegKey> key;
-  } cases[] = {
-      {u"HKCR", reg::kClassesRoot},
-      {u"hkcu", reg::kCurrentUser},
-      {u"HKLM", reg::kLocalMachine},
-      {u"HKU", reg::kUsers},
-      {u"HKPD", reg::kPerformanceData},
-      {u"HKDD", reg::kDynData},
-      {u"HKCC", reg::kCurrentConfig},
-      {u"HKEY_CLASSES_ROOT", reg::kClassesRoot},
-      {u"HKEY_CURRENT_USER", reg::kCurrentUser},
-      {u"hkey_local_machine", reg::kLocalMachine},
-      {u"HKEY_USERS", reg::kUsers},
-      {u"HKEY_PERFORMANCE_DATA", reg::kPerformanceData},
-      {u"HKEY_DYN_DATA", reg::kDynData},
-      {u"HKEY_CURRENT_CONFIG", reg::kCurrentConfig},
-      {u"HKEY", std::nullopt},
-      {u"HKCR2", std::nullopt},
-      {u"", std::nullopt},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(parser.RootKeyFromName(c.name), c.key) << Narrow(c.name);
   }
 }
 

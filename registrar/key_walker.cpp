@@ -1,7 +1,10 @@
-// The walk over the entries of one { } block: the register pass creates keys
-// and writes values, the unregister pass removes them depth first.
+#include "registrar/key_walker.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
 #include "registrar/bounded_writer.h"
-#include "registrar/reg_script_parser.h"
 
 namespace registrar {
 namespace {
@@ -10,6 +13,13 @@ constexpr const char16_t* kDeleteKeyword = u"Delete";
 constexpr const char16_t* kForceRemoveKeyword = u"ForceRemove";
 constexpr const char16_t* kNoRemoveKeyword = u"NoRemove";
 constexpr const char16_t* kValKeyword = u"Val";
+
+// Keys that ForceRemove and Delete never delete, whatever a script says.
+constexpr const char16_t* kProtectedKeyNames[] = {
+    u"AppID",    u"CLSID",    u"Component Categories", u"FileType",
+    u"Interface", u"Hardware", u"Mime",                 u"SAM",
+    u"SECURITY", u"SYSTEM",   u"Software",             u"TypeLib",
+};
 
 // The unregister pass remembers a key name across its nested block in this
 // many characters, terminator included.
@@ -39,7 +49,7 @@ bool Remember(const TokenBuffer& name, RememberedKeyName& remembered) {
   return true;
 }
 
-// Counts the nesting of ProcessKeyBlock for as long as one activation runs.
+// Counts the nesting of blocks for as long as one of them is walked.
 class DepthScope {
  public:
   explicit DepthScope(int& depth) : depth_(depth) { ++depth_; }
@@ -53,33 +63,46 @@ class DepthScope {
 
 }  // namespace
 
-// One activation of ProcessKeyBlock: its parent, pass and current key.
-struct CRegScriptParser::Block {
+// One block being walked: its parent, pass and current key.
+struct KeyWalker::Block {
   RegKey parent;
   bool doRegister;
   bool recovering;
   RegKeyHandle current;
 };
 
-HResult CRegScriptParser::ProcessKeyBlock(TokenBuffer& buffer, RegKey parent, bool doRegister,
-                                          bool recovering) {
+HResult KeyWalker::Register(RegKey root, TokenBuffer& token) {
+  const char16_t* blockStart = scanner_.Position();
+  const HResult result = ProcessKeyBlock(token, root, true, false);
+  if (hr::Failed(result)) {
+    // Remove what this block wrote; the first failure is what counts.
+    scanner_.Rewind(blockStart);
+    ProcessKeyBlock(token, root, false, false);
+  }
+  return result;
+}
+
+HResult KeyWalker::Unregister(RegKey root, TokenBuffer& token) {
+  return ProcessKeyBlock(token, root, false, false);
+}
+
+HResult KeyWalker::ProcessKeyBlock(TokenBuffer& token, RegKey parent, bool doRegister,
+                                   bool recovering) {
   if (blockDepth_ >= kMaxBlockDepth) return hr::kDispException;
   DepthScope depth(blockDepth_);
   Block block{parent, doRegister, recovering, RegKeyHandle(services_.registry)};
-  if (HResult result = ReadToken(buffer); hr::Failed(result)) return result;
-  while (!ClosesBlock(buffer)) {
-    if (HResult result = ProcessEntry(buffer, block); hr::Failed(result)) return result;
-  }
+  RETURN_IF_FAILED(scanner_.ReadToken(token));
+  while (!ClosesBlock(token)) RETURN_IF_FAILED(ProcessEntry(token, block));
   // Everything the block names is done; letting its last key go decides nothing.
   block.current.Close();
   return hr::kOk;
 }
 
-HResult CRegScriptParser::ProcessEntry(TokenBuffer& token, Block& block) {
+HResult KeyWalker::ProcessEntry(TokenBuffer& token, Block& block) {
   bool removable = true;
   const bool isDelete = IsKeyword(token, kDeleteKeyword);
   if (isDelete || IsKeyword(token, kForceRemoveKeyword)) {
-    if (HResult result = ReadToken(token); hr::Failed(result)) return result;
+    RETURN_IF_FAILED(scanner_.ReadToken(token));
     if (block.doRegister) {
       if (HasBackslash(token)) return hr::kDispException;
       // A key that is not there is normal, so the outcome is not looked at.
@@ -92,7 +115,7 @@ HResult CRegScriptParser::ProcessEntry(TokenBuffer& token, Block& block) {
   }
   if (IsKeyword(token, kNoRemoveKeyword)) {
     removable = false;
-    if (HResult result = ReadToken(token); hr::Failed(result)) return result;
+    RETURN_IF_FAILED(scanner_.ReadToken(token));
   }
   if (IsKeyword(token, kValKeyword)) return ProcessValueEntry(token, block, removable);
   if (HasBackslash(token)) return hr::kDispException;
@@ -102,32 +125,38 @@ HResult CRegScriptParser::ProcessEntry(TokenBuffer& token, Block& block) {
 
 // A Delete entry of the register pass ends after its name and an optional
 // assignment. A block behind it would have no key to belong to.
-HResult CRegScriptParser::EndDeleteEntry(TokenBuffer& token) {
-  if (HResult result = ReadToken(token); hr::Failed(result)) return result;
-  if (HResult result = SkipValueSpec(token); hr::Failed(result)) return result;
+HResult KeyWalker::EndDeleteEntry(TokenBuffer& token) {
+  RETURN_IF_FAILED(scanner_.ReadToken(token));
+  RETURN_IF_FAILED(scanner_.SkipValueSpec(token));
   return OpensBlock(token) ? hr::kDispException : hr::kOk;
 }
 
-HResult CRegScriptParser::ProcessValueEntry(TokenBuffer& token, Block& block, bool removable) {
-  if (HResult result = ReadToken(valueName_); hr::Failed(result)) return result;
-  if (HResult result = ReadToken(token); hr::Failed(result)) return result;
+HResult KeyWalker::ProcessValueEntry(TokenBuffer& token, Block& block, bool removable) {
+  RETURN_IF_FAILED(scanner_.ReadToken(valueName_));
+  RETURN_IF_FAILED(scanner_.ReadToken(token));
   if (!IsAssignment(token)) return hr::kDispException;
   if (block.doRegister) {
     // The value belongs to the key of the enclosing block.
-    if (HResult result = WriteValue(block.parent, valueName_.data(), token); hr::Failed(result)) {
-      return result;
-    }
+    RETURN_IF_FAILED(WriteValue(block.parent, valueName_.data(), token));
   } else {
-    if (!block.recovering && removable) {
-      if (HResult result = RemoveValue(block.parent); hr::Failed(result)) return result;
-    }
-    if (HResult result = SkipValueSpec(token); hr::Failed(result)) return result;
+    if (!block.recovering && removable) RETURN_IF_FAILED(RemoveValue(block.parent));
+    RETURN_IF_FAILED(scanner_.SkipValueSpec(token));
   }
   // A value has no subkeys, so a block behind it would have no key to belong to.
   return OpensBlock(token) ? hr::kDispException : hr::kOk;
 }
 
-HResult CRegScriptParser::RemoveValue(RegKey parent) {
+// Reads the type and value tokens behind "=", writes the value and reads the
+// token behind it.
+HResult KeyWalker::WriteValue(RegKey key, const char16_t* name, TokenBuffer& token) {
+  RETURN_IF_FAILED(scanner_.ReadToken(token));
+  TokenBuffer text;
+  RETURN_IF_FAILED(scanner_.ReadToken(text));
+  RETURN_IF_FAILED(values_.Write(key, name, token.data(), text.data()));
+  return scanner_.ReadToken(token);
+}
+
+HResult KeyWalker::RemoveValue(RegKey parent) {
   RegKeyHandle key(services_.registry);
   if (RegError opened = key.Open(parent, nullptr, reg::kKeyWrite); opened != reg::kSuccess) {
     return hr::FromWin32(opened);
@@ -138,7 +167,7 @@ HResult CRegScriptParser::RemoveValue(RegKey parent) {
   return hr::kOk;
 }
 
-HResult CRegScriptParser::RegisterKeyEntry(TokenBuffer& token, Block& block) {
+HResult KeyWalker::RegisterKeyEntry(TokenBuffer& token, Block& block) {
   // A key that may be read but not written is used read-only; writes to it
   // then fail with the registry's access error. The key of the previous entry
   // is let go only once the next one is had. When it cannot be closed, the new
@@ -153,23 +182,16 @@ HResult CRegScriptParser::RegisterKeyEntry(TokenBuffer& token, Block& block) {
     opened = block.current.Create(block.parent, token.data(), reg::kKeyReadWrite);
   }
   if (opened != reg::kSuccess) return hr::FromWin32(opened);
-  if (HResult result = ReadToken(token); hr::Failed(result)) return result;
-  if (IsAssignment(token)) {
-    if (HResult result = WriteValue(block.current.get(), nullptr, token); hr::Failed(result)) {
-      return result;
-    }
-  }
+  RETURN_IF_FAILED(scanner_.ReadToken(token));
+  if (IsAssignment(token)) RETURN_IF_FAILED(WriteValue(block.current.get(), nullptr, token));
   if (OpensBlock(token)) {
-    if (HResult result = ProcessKeyBlock(token, block.current.get(), true, false);
-        hr::Failed(result)) {
-      return result;
-    }
-    if (HResult result = ReadToken(token); hr::Failed(result)) return result;
+    RETURN_IF_FAILED(ProcessKeyBlock(token, block.current.get(), true, false));
+    RETURN_IF_FAILED(scanner_.ReadToken(token));
   }
   return hr::kOk;
 }
 
-HResult CRegScriptParser::UnregisterKeyEntry(TokenBuffer& token, Block& block, bool removable) {
+HResult KeyWalker::UnregisterKeyEntry(TokenBuffer& token, Block& block, bool removable) {
   // Under a key that is not there every key counts as not found.
   RegError opened = reg::kFileNotFound;
   if (!block.recovering) opened = block.current.Open(block.parent, token.data(), reg::kKeyRead);
@@ -177,14 +199,14 @@ HResult CRegScriptParser::UnregisterKeyEntry(TokenBuffer& token, Block& block, b
   // A name too long to remember whole is never deleted: a cut name would be another key.
   const bool nameRemembered = Remember(token, name);
 
-  if (HResult result = ReadToken(token); hr::Failed(result)) return result;
-  if (HResult result = SkipValueSpec(token); hr::Failed(result)) return result;
+  RETURN_IF_FAILED(scanner_.ReadToken(token));
+  RETURN_IF_FAILED(scanner_.SkipValueSpec(token));
   if (OpensBlock(token)) {
     const bool childrenRecover = block.recovering || opened != reg::kSuccess;
     const RegKey key = opened == reg::kSuccess ? block.current.get() : reg::kNoKey;
     const HResult nested = ProcessKeyBlock(token, key, false, childrenRecover);
     if (hr::Failed(nested) && !childrenRecover) return nested;
-    if (HResult result = ReadToken(token); hr::Failed(result)) return result;
+    RETURN_IF_FAILED(scanner_.ReadToken(token));
   }
 
   if (opened == reg::kFileNotFound) return hr::kOk;
@@ -198,10 +220,42 @@ HResult CRegScriptParser::UnregisterKeyEntry(TokenBuffer& token, Block& block, b
   }
   if (!removable || hasSubkeys || !nameRemembered) return hr::kOk;
   RegKeyHandle parent(services_.registry, block.parent);
-  if (RegError deleted = DeleteSingleKey(parent, name.data()); deleted != reg::kSuccess) {
-    return hr::FromWin32(deleted);
+  return hr::FromWin32(DeleteSingleKey(parent, name.data()));
+}
+
+bool KeyWalker::IsKeyword(const TokenBuffer& token, const char16_t* keyword) const {
+  return services_.compare.EqualNoCase(token.data(), keyword);
+}
+
+bool KeyWalker::IsProtectedKeyName(const char16_t* name) const {
+  for (const char16_t* protectedName : kProtectedKeyNames) {
+    if (services_.compare.EqualNoCase(name, protectedName)) return true;
   }
-  return hr::kOk;
+  return false;
+}
+
+// Deletes holder's subkey name with everything below it.
+RegError KeyWalker::DeleteKeyTree(RegKeyHandle& holder, const char16_t* name) {
+  RegKeyHandle key(services_.registry);
+  if (RegError opened = key.Open(holder.get(), name, reg::kKeyReadWrite | holder.view_bits());
+      opened != reg::kSuccess) {
+    return opened;
+  }
+  // Each deleted subkey leaves the list, so the next one is always at index 0.
+  SubkeyNameBuffer subkey{};
+  while (services_.registry.EnumSubkey(key.get(), 0, subkey) == reg::kSuccess) {
+    subkey.back() = u'\0';
+    if (RegError deleted = DeleteKeyTree(key, subkey.data()); deleted != reg::kSuccess) {
+      return deleted;
+    }
+  }
+  key.Close();
+  return DeleteSingleKey(holder, name);
+}
+
+// Deletes holder's subkey name, which must have no subkeys.
+RegError KeyWalker::DeleteSingleKey(RegKeyHandle& holder, const char16_t* name) {
+  return services_.registry.DeleteKey(holder.get(), name, holder.view_bits());
 }
 
 }  // namespace registrar

@@ -1,16 +1,17 @@
-// Expansion of a script before it is read: %name% references become their
-// replacement texts, and with per-user registration the HKCR root moves below
-// HKEY_CURRENT_USER\Software\Classes.
-#include <string>
+#include "registrar/script_expander.h"
+
+#include <array>
+#include <cstddef>
 
 #include "registrar/bounded_writer.h"
-#include "registrar/reg_script_parser.h"
 
 namespace registrar {
 namespace {
 
 constexpr char16_t kPercent = u'%';
 constexpr char16_t kQuote = u'\'';
+// Longest name between two percent signs.
+constexpr std::size_t kMaxReplacementNameLength = 31;
 constexpr std::u16string_view kClassesRoot = u"HKCR";
 // Opens HKCU { Software { Classes in place of HKCR ...
 constexpr std::u16string_view kPerUserOpen = u"HKCU\r\n{\tSoftware\r\n\t{\r\n\t\tClasses";
@@ -20,18 +21,10 @@ static_assert(kPerUserOpen.size() == 31 && kPerUserClose.size() == 9);
 
 }  // namespace
 
-HResult CRegScriptParser::ExpandScript(const char16_t* text, char16_t** expanded) {
-  if (expanded == nullptr) return hr::kPointer;
-  *expanded = nullptr;
+HResult ScriptExpander::Expand(const char16_t* text, ScriptTextBuffer& out) const {
   if (text == nullptr) return hr::kPointer;
-  ScriptTextBuffer out(services_.memory);
-  if (HResult result = Expand(text, out); hr::Failed(result)) return result;
-  *expanded = out.Release();
-  return hr::kOk;
-}
-
-HResult CRegScriptParser::Expand(std::u16string_view input, ScriptTextBuffer& out) const {
-  if (HResult result = out.Start(input.size()); hr::Failed(result)) return result;
+  const std::u16string_view input(text);
+  RETURN_IF_FAILED(out.Start(input.size()));
   // Brace depth and quote state matter only to the per-user rewrite.
   const bool perUser = perUserRegistration_;
   long long depth = 0;
@@ -41,7 +34,7 @@ HResult CRegScriptParser::Expand(std::u16string_view input, ScriptTextBuffer& ou
   while (i < input.size()) {
     if (perUser) {
       if (depth == 0 && input.substr(i).starts_with(kClassesRoot)) {
-        if (HResult result = out.Append(kPerUserOpen); hr::Failed(result)) return result;
+        RETURN_IF_FAILED(out.Append(kPerUserOpen));
         i += kClassesRoot.size();
         rewriteOpen = true;
         if (i == input.size()) break;
@@ -54,7 +47,7 @@ HResult CRegScriptParser::Expand(std::u16string_view input, ScriptTextBuffer& ou
           countsBraces = false;
         } else if (i + 1 < input.size() && input[i + 1] == kQuote) {
           // A doubled quote inside quotes: copied as a pair, still inside.
-          if (HResult result = out.Append(u"''"); hr::Failed(result)) return result;
+          RETURN_IF_FAILED(out.Append(u"''"));
           i += 2;
           continue;
         } else {
@@ -65,33 +58,30 @@ HResult CRegScriptParser::Expand(std::u16string_view input, ScriptTextBuffer& ou
       if (countsBraces && c == u'}') {
         --depth;
         if (depth == 0 && rewriteOpen) {
-          if (HResult result = out.Append(kPerUserClose); hr::Failed(result)) return result;
+          RETURN_IF_FAILED(out.Append(kPerUserClose));
           rewriteOpen = false;
         }
       }
     }
 
-    HResult result = hr::kOk;
     if (input[i] != kPercent) {
-      result = out.Append(input[i]);
+      RETURN_IF_FAILED(out.Append(input[i]));
     } else if (i + 1 < input.size() && input[i + 1] == kPercent) {
-      result = out.Append(kPercent);
+      RETURN_IF_FAILED(out.Append(kPercent));
       ++i;
     } else {
       const std::size_t nameStart = i + 1;
       const std::size_t nameEnd = input.find(kPercent, nameStart);
       if (nameEnd == std::u16string_view::npos) return hr::kDispException;
-      result = AppendReplacement(input.substr(nameStart, nameEnd - nameStart), out);
+      RETURN_IF_FAILED(AppendReplacement(input.substr(nameStart, nameEnd - nameStart), out));
       i = nameEnd;
     }
-    if (hr::Failed(result)) return result;
     ++i;
   }
   return hr::kOk;
 }
 
-HResult CRegScriptParser::AppendReplacement(std::u16string_view name,
-                                            ScriptTextBuffer& out) const {
+HResult ScriptExpander::AppendReplacement(std::u16string_view name, ScriptTextBuffer& out) const {
   if (name.size() > kMaxReplacementNameLength) return hr::kFail;
   std::array<char16_t, kMaxReplacementNameLength + 1> nameText{};
   BoundedWriter writer(nameText, kMaxReplacementNameLength);

@@ -1,8 +1,7 @@
-// The scanner over an expanded script: white space, tokens and the assignments
-// that the unregister pass steps over. Peek gives NUL at the end of the text,
-// so no rule can read past it.
+// Peek gives NUL at the end of the text, so no rule can read past it.
+#include "registrar/token_scanner.h"
+
 #include "registrar/bounded_writer.h"
-#include "registrar/reg_script_parser.h"
 
 namespace registrar {
 namespace {
@@ -15,25 +14,20 @@ constexpr bool IsBlank(char16_t c) {
 
 }  // namespace
 
-void CRegScriptParser::StartAt(std::u16string_view text) {
-  pos_ = text.data();
-  end_ = text.data() + text.size();
-}
-
-char16_t CRegScriptParser::Peek(std::size_t ahead) const {
+char16_t TokenScanner::Peek(std::size_t ahead) const {
   if (pos_ == nullptr || static_cast<std::size_t>(end_ - pos_) <= ahead) return u'\0';
   return pos_[ahead];
 }
 
-void CRegScriptParser::Advance() {
+void TokenScanner::Advance() {
   if (pos_ != end_) ++pos_;
 }
 
-void CRegScriptParser::SkipBlanks() {
+void TokenScanner::SkipBlanks() {
   while (!AtEnd() && IsBlank(Peek())) Advance();
 }
 
-HResult CRegScriptParser::ReadToken(TokenBuffer& buffer) {
+HResult TokenScanner::ReadToken(TokenBuffer& buffer) {
   buffer[0] = u'\0';
   SkipBlanks();
   if (AtEnd()) return hr::kDispException;
@@ -61,11 +55,11 @@ HResult CRegScriptParser::ReadToken(TokenBuffer& buffer) {
   return hr::kOk;
 }
 
-HResult CRegScriptParser::SkipValueSpec(TokenBuffer& buffer) {
+HResult TokenScanner::SkipValueSpec(TokenBuffer& buffer) {
   if (buffer[0] != u'=') return hr::kOk;
-  if (HResult result = ReadToken(buffer); hr::Failed(result)) return result;
+  RETURN_IF_FAILED(ReadToken(buffer));
   TokenBuffer value;
-  if (HResult result = ReadToken(value); hr::Failed(result)) return result;
+  RETURN_IF_FAILED(ReadToken(value));
   return ReadToken(buffer);
 }
 

@@ -4,14 +4,14 @@
 #include <cctype>
 #include <string>
 
-#include "registrar/reg_script_parser.h"
+#include "registrar/key_walker.h"
 #include "registrar/run_script_text.h"
 #include "tests/native/registrar_fakes.h"
 
 namespace registrar_test {
 namespace {
 
-class RegistrarKeyBlock : public ::testing::Test {
+class RegistrarKeyWalker : public ::testing::Test {
  protected:
   HResult Run(const std::u16string& script, bool doRegister) {
     return RunScriptText(script.c_str(), doRegister, h.replacements, h.services, false);
@@ -31,33 +31,74 @@ class RegistrarKeyBlock : public ::testing::Test {
   ScriptHarness h;
 };
 
-TEST_F(RegistrarKeyBlock, ScriptShapes) {
+TEST_F(RegistrarKeyWalker, ScriptShapes) {
   const struct {
     const char16_t* script;
     HResult result;
+    const char* left;  // after a register and an unregister pass
   } cases[] = {
-      {u"", hr::kOk},
-      {u" \r\n\t ", hr::kDispException},
-      {u"HKXX { }", hr::kDispException},
-      {u"HKCR a { }", hr::kDispException},
-      {u"HKCR", hr::kDispException},
-      {u"HKCR {", hr::kDispException},
-      {u"HKCR {x }", hr::kOk},  // behind a root name any token opening with "{" opens
-      {u"HKCR { }HKCU { }", hr::kDispException},  // "}HKCU" closes, "{" is no root
-      {u"HKCR { } \r\n hkcu { }\r\n", hr::kOk},
-      {u"HKCR { Val v }", hr::kDispException},
-      {u"HKCR { Val v s 'x' }", hr::kDispException},
+      {u"", hr::kOk, ""},
+      {u" \r\n\t ", hr::kDispException, ""},
+      {u"HKXX { }", hr::kDispException, ""},
+      {u"HKCR a { }", hr::kDispException, ""},
+      {u"HKCR", hr::kDispException, ""},
+      {u"HKCR {", hr::kDispException, ""},
+      {u"HKCR {x }", hr::kOk, ""},  // behind a root name any token opening with "{" opens
+      {u"HKCR { }HKCU { }", hr::kDispException, ""},  // "}HKCU" closes, "{" is no root
+      {u"HKCR { } \r\n hkcu { }\r\n", hr::kOk, ""},
+      {u"HKCR { Val v }", hr::kDispException, ""},
+      {u"HKCR { Val v s 'x' }", hr::kDispException, ""},
+      // The text ends where a value text or the token behind a value is due.
+      {u"HKCR { k = s", hr::kDispException, "HKCR\\k\n"},
+      {u"HKCR { k = s 'a'", hr::kDispException, "HKCR\\k\nHKCR\\k [@] = S:a\n"},
   };
   for (const auto& c : cases) {
+    ScriptHarness local;
     for (bool doRegister : {true, false}) {
-      EXPECT_EQ(Run(c.script, doRegister), c.result)
+      EXPECT_EQ(RunScriptText(c.script, doRegister, local.replacements, local.services, false), c.result)
           << Narrow(c.script) << (doRegister ? " (register)" : " (unregister)");
     }
+    EXPECT_EQ(local.registry.Dump(), c.left) << Narrow(c.script);
+    EXPECT_EQ(local.registry.OpenHandles(), 0) << Narrow(c.script);
+    EXPECT_EQ(local.memory.live(), 0u) << Narrow(c.script);
   }
-  EXPECT_EQ(h.registry.Dump(), "");
 }
 
-TEST_F(RegistrarKeyBlock, RegisterWritesKeysAndValues) {
+TEST_F(RegistrarKeyWalker, RootNames) {
+  const struct {
+    const char16_t* name;
+    const char* root;  // null: no root name
+  } cases[] = {
+      {u"HKCR", "HKCR"},
+      {u"hkcu", "HKCU"},
+      {u"HKLM", "HKLM"},
+      {u"HKU", "HKU"},
+      {u"HKPD", "HKPD"},
+      {u"HKDD", "HKDD"},
+      {u"HKCC", "HKCC"},
+      {u"HKEY_CLASSES_ROOT", "HKCR"},
+      {u"HKEY_CURRENT_USER", "HKCU"},
+      {u"hkey_local_machine", "HKLM"},
+      {u"HKEY_USERS", "HKU"},
+      {u"HKEY_PERFORMANCE_DATA", "HKPD"},
+      {u"HKEY_DYN_DATA", "HKDD"},
+      {u"HKEY_CURRENT_CONFIG", "HKCC"},
+      {u"'HKLM'", "HKLM"},
+      {u"HKEY", nullptr},
+      {u"HKCR2", nullptr},
+      {u"''", nullptr},
+  };
+  for (const auto& c : cases) {
+    ScriptHarness local;
+    const std::u16string script = std::u16string(c.name) + u" { k }";
+    const HResult result =
+        RunScriptText(script.c_str(), true, local.replacements, local.services, false);
+    EXPECT_EQ(result, c.root ? hr::kOk : hr::kDispException) << Narrow(c.name);
+    EXPECT_EQ(local.registry.Dump(), c.root ? std::string(c.root) + "\\k\n" : "") << Narrow(c.name);
+  }
+}
+
+TEST_F(RegistrarKeyWalker, RegisterWritesKeysAndValues) {
   h.registry.SetString("HKCR\\a", "", "old");
   h.registry.SetString("HKCR\\a", "kept", "k");
   ASSERT_EQ(Run(u"HKCR { a = s 'new' { val 'n\\m' = d 7 b { c } }\r\n"
@@ -75,7 +116,7 @@ TEST_F(RegistrarKeyBlock, RegisterWritesKeysAndValues) {
             "HKLM\\z\n");
 }
 
-TEST_F(RegistrarKeyBlock, BracesGlueToNames) {
+TEST_F(RegistrarKeyWalker, BracesGlueToNames) {
   // "}}" is one token and closes only the innermost block.
   EXPECT_EQ(Run(u"HKCR { a { b }} }", true), hr::kOk);
   EXPECT_TRUE(h.registry.HasKey("HKCR\\a\\b"));
@@ -88,14 +129,14 @@ TEST_F(RegistrarKeyBlock, BracesGlueToNames) {
   EXPECT_TRUE(h.registry.HasKey("HKCR\\{id}\\c"));
 }
 
-TEST_F(RegistrarKeyBlock, QuotedKeywordsAreKeywords) {
+TEST_F(RegistrarKeyWalker, QuotedKeywordsAreKeywords) {
   EXPECT_EQ(Run(u"HKCR { k { 'VAL' 'v' = s 'x' 'noremove' n } }", true), hr::kOk);
   EXPECT_EQ(h.registry.GetValue("HKCR\\k", "v")->type, reg::kTypeSz);
   EXPECT_TRUE(h.registry.HasKey("HKCR\\k\\n"));
   EXPECT_FALSE(h.registry.HasKey("HKCR\\k\\VAL"));
 }
 
-TEST_F(RegistrarKeyBlock, BackslashInKeyNameFailsBeforeAnyCallForIt) {
+TEST_F(RegistrarKeyWalker, BackslashInKeyNameFailsBeforeAnyCallForIt) {
   for (const char16_t* script :
        {u"HKCR { a\\b }", u"HKCR { ForceRemove a\\b }", u"HKCR { Delete 'a\\b' }"}) {
     for (bool doRegister : {true, false}) {
@@ -109,7 +150,7 @@ TEST_F(RegistrarKeyBlock, BackslashInKeyNameFailsBeforeAnyCallForIt) {
   EXPECT_TRUE(h.registry.GetValue("HKCR\\k", "a\\b").has_value());
 }
 
-TEST_F(RegistrarKeyBlock, ReadOnlyKeyIsUsedReadOnly) {
+TEST_F(RegistrarKeyWalker, ReadOnlyKeyIsUsedReadOnly) {
   h.registry.AddKey("HKCR\\ro\\old");
   h.registry.DenyWrite("HKCR\\ro");
   // Nothing written: opening read-only is enough.
@@ -122,7 +163,7 @@ TEST_F(RegistrarKeyBlock, ReadOnlyKeyIsUsedReadOnly) {
   EXPECT_FALSE(h.registry.HasKey("HKCR\\ro\\new"));
 }
 
-TEST_F(RegistrarKeyBlock, RegisterHandsThePreviousKeyBackOnlyForTheNext) {
+TEST_F(RegistrarKeyWalker, RegisterHandsThePreviousKeyBackOnlyForTheNext) {
   h.registry.AddKey("HKCR\\old");
   h.registry.calls.clear();
   ASSERT_EQ(Run(u"HKCR { new old }", true), hr::kOk);
@@ -134,7 +175,7 @@ TEST_F(RegistrarKeyBlock, RegisterHandsThePreviousKeyBackOnlyForTheNext) {
   EXPECT_EQ(h.registry.calls, expected);
 }
 
-TEST_F(RegistrarKeyBlock, FailedClose) {
+TEST_F(RegistrarKeyWalker, FailedClose) {
   constexpr HResult kInvalidHandle = hr::FromWin32(6);
   const struct {
     const char16_t* script;
@@ -168,7 +209,7 @@ TEST_F(RegistrarKeyBlock, FailedClose) {
   }
 }
 
-TEST_F(RegistrarKeyBlock, ForceRemoveAndDelete) {
+TEST_F(RegistrarKeyWalker, ForceRemoveAndDelete) {
   const struct {
     const char16_t* script;
     HResult result;
@@ -197,7 +238,7 @@ TEST_F(RegistrarKeyBlock, ForceRemoveAndDelete) {
   }
 }
 
-TEST_F(RegistrarKeyBlock, ForceRemoveDeletesEverySiblingAndTheLongestName) {
+TEST_F(RegistrarKeyWalker, ForceRemoveDeletesEverySiblingAndTheLongestName) {
   // Every deleted subkey leaves the list, so a walk by rising index would
   // skip every second one and leave the key undeletable.
   const std::string longest(255, 'w');
@@ -210,7 +251,7 @@ TEST_F(RegistrarKeyBlock, ForceRemoveDeletesEverySiblingAndTheLongestName) {
   EXPECT_EQ(h.registry.Dump(), "HKCR\\f\nHKCR\\f\\new\n");
 }
 
-TEST_F(RegistrarKeyBlock, ProtectedNamesAreNeverForceRemoved) {
+TEST_F(RegistrarKeyWalker, ProtectedNamesAreNeverForceRemoved) {
   const char* names[] = {"AppID", "CLSID", "Component Categories", "FileType",
                          "Interface", "Hardware", "Mime", "SAM",
                          "SECURITY", "SYSTEM", "Software", "TypeLib"};
@@ -232,14 +273,14 @@ TEST_F(RegistrarKeyBlock, ProtectedNamesAreNeverForceRemoved) {
   }
 }
 
-TEST_F(RegistrarKeyBlock, ValueEntryTakesNoBlock) {
+TEST_F(RegistrarKeyWalker, ValueEntryTakesNoBlock) {
   EXPECT_EQ(Run(u"HKCR { k { val v = s 'x' { c } } }", true), hr::kDispException);
   EXPECT_FALSE(h.registry.HasKey("HKCR\\k\\c"));
   // The rollback removes the value and stops where the register pass stopped.
   EXPECT_EQ(h.registry.Dump(), "HKCR\\k\n");
 }
 
-TEST_F(RegistrarKeyBlock, UnregisterRemovesDepthFirst) {
+TEST_F(RegistrarKeyWalker, UnregisterRemovesDepthFirst) {
   const char16_t* script =
       u"HKCR { a = s 'x' { b { c { val v = s 'x' } } NoRemove nr { val w = s 'y' } }"
       u" NoRemove keep { NoRemove val nv = s 'z' gone } }";
@@ -259,7 +300,7 @@ TEST_F(RegistrarKeyBlock, UnregisterRemovesDepthFirst) {
   EXPECT_EQ(h.registry.Dump(), "HKCR\\keep\nHKCR\\keep [nv] = S:z\n");
 }
 
-TEST_F(RegistrarKeyBlock, UnregisterKeepsKeysWithUnlistedSubkeys) {
+TEST_F(RegistrarKeyWalker, UnregisterKeepsKeysWithUnlistedSubkeys) {
   h.registry.AddKey("HKCR\\a\\other");
   h.registry.SetString("HKCR\\a", "v", "1");
   h.registry.AddKey("HKCR\\a\\listed");
@@ -268,14 +309,14 @@ TEST_F(RegistrarKeyBlock, UnregisterKeepsKeysWithUnlistedSubkeys) {
   EXPECT_EQ(h.registry.Dump(), "HKCR\\a\nHKCR\\a\\other\n");
 }
 
-TEST_F(RegistrarKeyBlock, UnregisterTreatsProtectedAndDeleteEntriesAsKeys) {
+TEST_F(RegistrarKeyWalker, UnregisterTreatsProtectedAndDeleteEntriesAsKeys) {
   h.registry.AddKey("HKCR\\CLSID");
   h.registry.AddKey("HKCR\\d\\child");
   ASSERT_EQ(Run(u"HKCR { CLSID Delete d { child } }", false), hr::kOk);
   EXPECT_EQ(h.registry.Dump(), "");
 }
 
-TEST_F(RegistrarKeyBlock, UnregisterOfMissingKeysRecoversWithoutCalls) {
+TEST_F(RegistrarKeyWalker, UnregisterOfMissingKeysRecoversWithoutCalls) {
   h.registry.calls.clear();
   ASSERT_EQ(Run(u"HKCR { missing = s 'x' { val v = s 'x' deeper { more } } other }", false),
             hr::kOk);
@@ -284,7 +325,7 @@ TEST_F(RegistrarKeyBlock, UnregisterOfMissingKeysRecoversWithoutCalls) {
   EXPECT_EQ(h.registry.calls, expected);
 }
 
-TEST_F(RegistrarKeyBlock, UnregisterStopsAtTheFirstFailure) {
+TEST_F(RegistrarKeyWalker, UnregisterStopsAtTheFirstFailure) {
   h.registry.AddKey("HKCR\\first");
   h.registry.AddKey("HKCR\\locked");
   h.registry.AddKey("HKCR\\last");
@@ -296,7 +337,7 @@ TEST_F(RegistrarKeyBlock, UnregisterStopsAtTheFirstFailure) {
   EXPECT_EQ(Run(u"HKCR { last }", false), hr::FromWin32(reg::kAccessDenied));
 }
 
-TEST_F(RegistrarKeyBlock, UnregisterNeverDeletesByACutName) {
+TEST_F(RegistrarKeyWalker, UnregisterNeverDeletesByACutName) {
   // 259 characters is the longest name the unregister pass remembers whole.
   const std::string cut(259, 'n');
   const std::string longer = cut + "-tail";
@@ -309,7 +350,7 @@ TEST_F(RegistrarKeyBlock, UnregisterNeverDeletesByACutName) {
   EXPECT_FALSE(h.registry.HasKey("HKCR\\" + cut));
 }
 
-TEST_F(RegistrarKeyBlock, FailedRootBlockIsRolledBack) {
+TEST_F(RegistrarKeyWalker, FailedRootBlockIsRolledBack) {
   h.registry.AddKey("HKCR\\pre\\existing");
   const HResult result = Run(
       u"HKCR { first = s '1' }\r\n"
@@ -323,7 +364,7 @@ TEST_F(RegistrarKeyBlock, FailedRootBlockIsRolledBack) {
             "HKCR\\first\nHKCR\\first [@] = S:1\nHKCR\\pre\nHKCR\\pre\\existing\n");
 }
 
-TEST_F(RegistrarKeyBlock, NestingIsBounded) {
+TEST_F(RegistrarKeyWalker, NestingIsBounded) {
   // The root block is the first level.
   for (int nested : {kMaxBlockDepth - 1, kMaxBlockDepth}) {
     std::u16string deep = u"HKCR {";

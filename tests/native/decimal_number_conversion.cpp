@@ -1,8 +1,8 @@
-#include "registrar/decimal_number_conversion.h"
+#include "tests/native/decimal_number_conversion.h"
 
 #include <limits>
 
-namespace registrar {
+namespace registrar_test {
 
 HResult DecimalNumberConversion::UInt32FromText(const char16_t* text,
                                                 std::uint32_t* value) const {
@@ -24,4 +24,4 @@ HResult DecimalNumberConversion::UInt32FromText(const char16_t* text,
   return hr::kOk;
 }
 
-}  // namespace registrar
+}  // namespace registrar_test

@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "registrar/reg_script_parser.h"
+#include "registrar/script_expander.h"
+#include "registrar/script_text_buffer.h"
 #include "tests/native/registrar_fakes.h"
 
 namespace registrar_test {
@@ -16,14 +17,10 @@ struct Expanded {
 };
 
 Expanded Expand(ScriptHarness& h, const std::u16string& input, bool perUser) {
-  CRegScriptParser parser(h.replacements, h.services, perUser);
-  char16_t* raw = reinterpret_cast<char16_t*>(0xdeadbeef);
+  ScriptTextBuffer buffer(h.memory);
   Expanded out;
-  out.result = parser.ExpandScript(input.c_str(), &raw);
-  if (raw != nullptr) {
-    out.text = Narrow(raw);
-    h.memory.Free(raw);
-  }
+  out.result = ScriptExpander(h.replacements, perUser).Expand(input.c_str(), buffer);
+  if (hr::Succeeded(out.result)) out.text = Narrow(buffer.view());
   return out;
 }
 
@@ -48,7 +45,7 @@ struct ExpansionCase {
   std::string expected;
 };
 
-TEST(RegistrarExpandScript, ReferencesAndPerUserRewrite) {
+TEST(RegistrarScriptExpander, ReferencesAndPerUserRewrite) {
   const std::string n31(31, 'n');
   const std::string n32(32, 'n');
   const ExpansionCase cases[] = {
@@ -92,17 +89,14 @@ TEST(RegistrarExpandScript, ReferencesAndPerUserRewrite) {
   }
 }
 
-TEST(RegistrarExpandScript, NullTextOrSlot) {
+TEST(RegistrarScriptExpander, NullText) {
   ScriptHarness h;
-  CRegScriptParser parser(h.replacements, h.services, false);
-  char16_t* raw = reinterpret_cast<char16_t*>(0xdeadbeef);
-  EXPECT_EQ(parser.ExpandScript(nullptr, &raw), hr::kPointer);
-  EXPECT_EQ(raw, nullptr);
-  EXPECT_EQ(parser.ExpandScript(u"x", nullptr), hr::kPointer);
+  ScriptTextBuffer buffer(h.memory);
+  EXPECT_EQ(ScriptExpander(h.replacements, false).Expand(nullptr, buffer), hr::kPointer);
   EXPECT_TRUE(h.memory.requests.empty());
 }
 
-TEST(RegistrarExpandScript, BufferStartsAtTwiceTheLengthAndDoubles) {
+TEST(RegistrarScriptExpander, BufferStartsAtTwiceTheLengthAndDoubles) {
   ScriptHarness h;
   ASSERT_EQ(h.replacements.DefineReplacement(u"R", std::u16string(300, u'r').c_str()), hr::kOk);
   // 3 characters: doubled below 100, so 1000 characters.
@@ -114,7 +108,7 @@ TEST(RegistrarExpandScript, BufferStartsAtTwiceTheLengthAndDoubles) {
   EXPECT_EQ(h.memory.badFrees, 0);
 }
 
-TEST(RegistrarExpandScript, FailedAllocationFreesEverything) {
+TEST(RegistrarScriptExpander, FailedAllocationFreesEverything) {
   // Request 1 is the first block, request 2 the growth for the replacement.
   for (int failAt : {1, 2}) {
     ScriptHarness h;
@@ -128,7 +122,7 @@ TEST(RegistrarExpandScript, FailedAllocationFreesEverything) {
   }
 }
 
-TEST(RegistrarExpandScript, CapacityLimit) {
+TEST(RegistrarScriptExpander, CapacityLimit) {
   using B = ScriptTextBuffer;
   EXPECT_EQ(B::FirstCapacity(0), 1000u);
   EXPECT_EQ(B::FirstCapacity(49), 1000u);

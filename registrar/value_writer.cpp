@@ -1,9 +1,12 @@
-// Value entries: a type letter and a value text become registry data.
+#include "registrar/value_writer.h"
+
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "registrar/bounded_writer.h"
-#include "registrar/reg_script_parser.h"
+#include "registrar/token_scanner.h"
 
 namespace registrar {
 namespace {
@@ -21,16 +24,15 @@ constexpr ValueTypeLetter kValueTypeLetters[] = {
     {u"B", reg::kTypeBinary},
 };
 
-// A token holds at most kMaxTokenLength characters: with the two closing NULs
-// a multi-string fits a token-sized buffer, and binary data half of one.
+// A value text is one token of at most kMaxTokenLength characters: with the
+// two closing NULs a multi-string fits a token-sized buffer, and binary data
+// half of one.
 using MultiStringBuffer = std::array<char16_t, kTokenBufferSize>;
 using BinaryBuffer = std::array<std::uint8_t, kTokenBufferSize / 2>;
 static_assert(kMaxTokenLength + 2 <= MultiStringBuffer().size());
 static_assert(kMaxTokenLength / 2 <= BinaryBuffer().size());
 
-std::size_t TokenLength(const TokenBuffer& token) {
-  return std::char_traits<char16_t>::length(token.data());
-}
+std::size_t TextLength(const char16_t* text) { return std::char_traits<char16_t>::length(text); }
 
 std::uint32_t ByteSize(std::size_t characters) {
   return static_cast<std::uint32_t>(characters * sizeof(char16_t));
@@ -49,18 +51,18 @@ std::uint8_t HexValue(char16_t c) {
 }
 
 HResult WriteString(RegistryAccess& registry, RegKey key, const char16_t* name,
-                    const TokenBuffer& text) {
-  return hr::FromWin32(registry.SetValue(key, name, reg::kTypeSz, AsBytes(text.data()),
-                                         ByteSize(TokenLength(text) + 1)));
+                    const char16_t* text) {
+  return hr::FromWin32(
+      registry.SetValue(key, name, reg::kTypeSz, AsBytes(text), ByteSize(TextLength(text) + 1)));
 }
 
 // Backslash-zero separates the strings; the list ends at its first empty string.
 // A text that does not fit the work buffer counts as a buffer that cannot be had.
 HResult WriteMultiString(RegistryAccess& registry, RegKey key, const char16_t* name,
-                         const TokenBuffer& text) {
+                         const char16_t* text) {
   MultiStringBuffer strings{};
   BoundedWriter writer(strings);
-  const std::size_t length = TokenLength(text);
+  const std::size_t length = TextLength(text);
   for (std::size_t i = 0; i < length; ++i) {
     const bool separator = text[i] == u'\\' && i + 1 < length && text[i + 1] == u'0';
     if (!writer.Put(separator ? u'\0' : text[i])) return hr::kOutOfMemory;
@@ -70,12 +72,12 @@ HResult WriteMultiString(RegistryAccess& registry, RegKey key, const char16_t* n
 
   std::size_t stored = 0;
   for (;;) {
-    const std::size_t stringLength = std::char_traits<char16_t>::length(strings.data() + stored);
+    const std::size_t stringLength = TextLength(strings.data() + stored);
     stored += stringLength + 1;
     if (stringLength == 0) break;
   }
-  return hr::FromWin32(registry.SetValue(key, name, reg::kTypeMultiSz,
-                                         AsBytes(strings.data()), ByteSize(stored)));
+  return hr::FromWin32(registry.SetValue(key, name, reg::kTypeMultiSz, AsBytes(strings.data()),
+                                         ByteSize(stored)));
 }
 
 HResult WriteDword(RegistryAccess& registry, RegKey key, const char16_t* name,
@@ -90,8 +92,8 @@ HResult WriteDword(RegistryAccess& registry, RegKey key, const char16_t* name,
 // Pairs of hexadecimal digits; a text of odd length is refused. A text that
 // does not fit the work buffer counts as a buffer that cannot be had.
 HResult WriteBinary(RegistryAccess& registry, RegKey key, const char16_t* name,
-                    const TokenBuffer& text) {
-  const std::size_t length = TokenLength(text);
+                    const char16_t* text) {
+  const std::size_t length = TextLength(text);
   if (length % 2 != 0) return hr::kFail;
   BinaryBuffer bytes{};
   for (std::size_t i = 0; i < length; ++i) {
@@ -106,43 +108,30 @@ HResult WriteBinary(RegistryAccess& registry, RegKey key, const char16_t* name,
 
 }  // namespace
 
-HResult CRegScriptParser::WriteValue(RegKey key, const char16_t* valueName,
-                                     TokenBuffer& buffer) {
-  if (HResult result = ReadToken(buffer); hr::Failed(result)) return result;
-  const ValueTypeLetter* type = nullptr;
+HResult ValueWriter::Write(RegKey key, const char16_t* name, const char16_t* type,
+                           const char16_t* text) const {
+  const ValueTypeLetter* letter = nullptr;
   for (const ValueTypeLetter& candidate : kValueTypeLetters) {
-    if (IsKeyword(buffer, candidate.letter)) {
-      type = &candidate;
+    if (compare_.EqualNoCase(type, candidate.letter)) {
+      letter = &candidate;
       break;
     }
   }
-  if (type == nullptr) return hr::kDispException;
+  if (letter == nullptr) return hr::kDispException;
 
-  SkipBlanks();
-  TokenBuffer text;
-  if (HResult result = ReadToken(text); hr::Failed(result)) return result;
-
-  RegistryAccess& registry = services_.registry;
-  HResult written = hr::kOk;
-  switch (type->type) {
+  switch (letter->type) {
     case reg::kTypeSz:
-      written = WriteString(registry, key, valueName, text);
-      break;
+      return WriteString(registry_, key, name, text);
     case reg::kTypeMultiSz:
-      written = WriteMultiString(registry, key, valueName, text);
-      break;
+      return WriteMultiString(registry_, key, name, text);
     case reg::kTypeDword: {
       std::uint32_t number = 0;
-      written = services_.numbers.UInt32FromText(text.data(), &number);
-      if (hr::Succeeded(written)) written = WriteDword(registry, key, valueName, number);
-      break;
+      RETURN_IF_FAILED(numbers_.UInt32FromText(text, &number));
+      return WriteDword(registry_, key, name, number);
     }
     default:
-      written = WriteBinary(registry, key, valueName, text);
-      break;
+      return WriteBinary(registry_, key, name, text);
   }
-  if (hr::Failed(written)) return written;
-  return ReadToken(buffer);
 }
 
 }  // namespace registrar
