@@ -66,31 +66,43 @@ class DepthScope {
 // One block being walked: its parent, pass and current key.
 struct KeyWalker::Block {
   RegKey parent;
-  bool doRegister;
+  // The register pass records its changes; the journal names parent parentId.
+  RollbackJournal* journal;
+  RollbackJournal::KeyId parentId;
+  // The unregister pass below a key that is not there.
   bool recovering;
   RegKeyHandle current;
+
+  bool Registers() const { return journal != nullptr; }
 };
 
 HResult KeyWalker::Register(RegKey root, TokenBuffer& token) {
-  const char16_t* blockStart = scanner_.Position();
-  const HResult result = ProcessKeyBlock(token, root, true, false);
-  if (hr::Failed(result)) {
-    // Remove what this block wrote; the first failure is what counts.
-    scanner_.Rewind(blockStart);
-    ProcessKeyBlock(token, root, false, false);
-  }
+  RollbackJournal journal(services_.registry, root);
+  const HResult result = RegisterBlock(token, root, RollbackJournal::kRoot, journal);
+  // Only what this block changed is taken back; the first failure is what counts.
+  if (hr::Failed(result)) journal.Undo();
   return result;
 }
 
 HResult KeyWalker::Unregister(RegKey root, TokenBuffer& token) {
-  return ProcessKeyBlock(token, root, false, false);
+  return UnregisterBlock(token, root, false);
 }
 
-HResult KeyWalker::ProcessKeyBlock(TokenBuffer& token, RegKey parent, bool doRegister,
-                                   bool recovering) {
+HResult KeyWalker::RegisterBlock(TokenBuffer& token, RegKey parent,
+                                 RollbackJournal::KeyId parentId, RollbackJournal& journal) {
+  Block block{parent, &journal, parentId, false, RegKeyHandle(services_.registry)};
+  return WalkEntries(token, block);
+}
+
+HResult KeyWalker::UnregisterBlock(TokenBuffer& token, RegKey parent, bool recovering) {
+  Block block{parent, nullptr, RollbackJournal::kRoot, recovering,
+              RegKeyHandle(services_.registry)};
+  return WalkEntries(token, block);
+}
+
+HResult KeyWalker::WalkEntries(TokenBuffer& token, Block& block) {
   if (blockDepth_ >= kMaxBlockDepth) return hr::kDispException;
   DepthScope depth(blockDepth_);
-  Block block{parent, doRegister, recovering, RegKeyHandle(services_.registry)};
   RETURN_IF_FAILED(scanner_.ReadToken(token));
   while (!ClosesBlock(token)) RETURN_IF_FAILED(ProcessEntry(token, block));
   // Everything the block names is done; letting its last key go decides nothing.
@@ -103,7 +115,7 @@ HResult KeyWalker::ProcessEntry(TokenBuffer& token, Block& block) {
   const bool isDelete = IsKeyword(token, kDeleteKeyword);
   if (isDelete || IsKeyword(token, kForceRemoveKeyword)) {
     RETURN_IF_FAILED(scanner_.ReadToken(token));
-    if (block.doRegister) {
+    if (block.Registers()) {
       if (HasBackslash(token)) return hr::kDispException;
       // A key that is not there is normal, so the outcome is not looked at.
       if (!IsProtectedKeyName(token.data())) {
@@ -119,7 +131,7 @@ HResult KeyWalker::ProcessEntry(TokenBuffer& token, Block& block) {
   }
   if (IsKeyword(token, kValKeyword)) return ProcessValueEntry(token, block, removable);
   if (HasBackslash(token)) return hr::kDispException;
-  return block.doRegister ? RegisterKeyEntry(token, block)
+  return block.Registers() ? RegisterKeyEntry(token, block)
                           : UnregisterKeyEntry(token, block, removable);
 }
 
@@ -135,9 +147,10 @@ HResult KeyWalker::ProcessValueEntry(TokenBuffer& token, Block& block, bool remo
   RETURN_IF_FAILED(scanner_.ReadToken(valueName_));
   RETURN_IF_FAILED(scanner_.ReadToken(token));
   if (!IsAssignment(token)) return hr::kDispException;
-  if (block.doRegister) {
+  if (block.Registers()) {
     // The value belongs to the key of the enclosing block.
-    RETURN_IF_FAILED(WriteValue(block.parent, valueName_.data(), token));
+    RETURN_IF_FAILED(
+        WriteValue(block.parent, block.parentId, valueName_.data(), token, *block.journal));
   } else {
     if (!block.recovering && removable) RETURN_IF_FAILED(RemoveValue(block.parent));
     RETURN_IF_FAILED(scanner_.SkipValueSpec(token));
@@ -148,10 +161,12 @@ HResult KeyWalker::ProcessValueEntry(TokenBuffer& token, Block& block, bool remo
 
 // Reads the type and value tokens behind "=", writes the value and reads the
 // token behind it.
-HResult KeyWalker::WriteValue(RegKey key, const char16_t* name, TokenBuffer& token) {
+HResult KeyWalker::WriteValue(RegKey key, RollbackJournal::KeyId keyId, const char16_t* name,
+                              TokenBuffer& token, RollbackJournal& journal) {
   RETURN_IF_FAILED(scanner_.ReadToken(token));
   TokenBuffer text;
   RETURN_IF_FAILED(scanner_.ReadToken(text));
+  RETURN_IF_FAILED(journal.AddValue(keyId, key, name));
   RETURN_IF_FAILED(values_.Write(key, name, token.data(), text.data()));
   return scanner_.ReadToken(token);
 }
@@ -168,6 +183,8 @@ HResult KeyWalker::RemoveValue(RegKey parent) {
 }
 
 HResult KeyWalker::RegisterKeyEntry(TokenBuffer& token, Block& block) {
+  RollbackJournal::KeyId id = 0;
+  RETURN_IF_FAILED(block.journal->AddKey(block.parentId, token.data(), &id));
   // A key that may be read but not written is used read-only; writes to it
   // then fail with the registry's access error. The key of the previous entry
   // is let go only once the next one is had. When it cannot be closed, the new
@@ -179,13 +196,19 @@ HResult KeyWalker::RegisterKeyEntry(TokenBuffer& token, Block& block) {
     opened = block.current.Open(block.parent, token.data(), reg::kKeyRead);
   }
   if (opened != reg::kSuccess && block.current.get() == previous) {
-    opened = block.current.Create(block.parent, token.data(), reg::kKeyReadWrite);
+    // Only the create call knows whether the key is new: it may have appeared
+    // since the opens failed.
+    bool created = false;
+    opened = block.current.Create(block.parent, token.data(), reg::kKeyReadWrite, &created);
+    if (created) block.journal->MarkCreated(id);
   }
   if (opened != reg::kSuccess) return hr::FromWin32(opened);
   RETURN_IF_FAILED(scanner_.ReadToken(token));
-  if (IsAssignment(token)) RETURN_IF_FAILED(WriteValue(block.current.get(), nullptr, token));
+  if (IsAssignment(token)) {
+    RETURN_IF_FAILED(WriteValue(block.current.get(), id, nullptr, token, *block.journal));
+  }
   if (OpensBlock(token)) {
-    RETURN_IF_FAILED(ProcessKeyBlock(token, block.current.get(), true, false));
+    RETURN_IF_FAILED(RegisterBlock(token, block.current.get(), id, *block.journal));
     RETURN_IF_FAILED(scanner_.ReadToken(token));
   }
   return hr::kOk;
@@ -204,7 +227,7 @@ HResult KeyWalker::UnregisterKeyEntry(TokenBuffer& token, Block& block, bool rem
   if (OpensBlock(token)) {
     const bool childrenRecover = block.recovering || opened != reg::kSuccess;
     const RegKey key = opened == reg::kSuccess ? block.current.get() : reg::kNoKey;
-    const HResult nested = ProcessKeyBlock(token, key, false, childrenRecover);
+    const HResult nested = UnregisterBlock(token, key, childrenRecover);
     if (hr::Failed(nested) && !childrenRecover) return nested;
     RETURN_IF_FAILED(scanner_.ReadToken(token));
   }

@@ -9,11 +9,13 @@ RegError RegKeyHandle::Open(RegKey parent, const char16_t* subkey, RegAccess acc
   return Take(opened, access);
 }
 
-RegError RegKeyHandle::Create(RegKey parent, const char16_t* subkey, RegAccess access) {
-  RegKey created = reg::kNoKey;
-  const RegError result = registry_.CreateKey(parent, subkey, access, &created);
+RegError RegKeyHandle::Create(RegKey parent, const char16_t* subkey, RegAccess access,
+                              bool* created) {
+  *created = false;
+  RegKey key = reg::kNoKey;
+  const RegError result = registry_.CreateKey(parent, subkey, access, &key, created);
   if (result != reg::kSuccess) return result;
-  return Take(created, access);
+  return Take(key, access);
 }
 
 RegError RegKeyHandle::Close() {

@@ -22,8 +22,9 @@ class RegKeyHandle {
   // then the result of closing the old one. On failure the registry error is
   // returned and the held handle stays.
   RegError Open(RegKey parent, const char16_t* subkey, RegAccess access);
-  // Creates or opens parent\subkey, with the same hand-over as Open.
-  RegError Create(RegKey parent, const char16_t* subkey, RegAccess access);
+  // Creates or opens parent\subkey, with the same hand-over as Open. created
+  // tells whether the key is new, also when the old handle could not be closed.
+  RegError Create(RegKey parent, const char16_t* subkey, RegAccess access, bool* created);
   // Closes an owned handle; 0 when nothing was held or it was borrowed.
   RegError Close();
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace registrar {
 
@@ -66,12 +67,16 @@ class RegistryAccess {
   virtual RegError OpenKey(RegKey parent, const char16_t* subkey, RegAccess access,
                            RegKey* key) = 0;
   // RegCreateKeyExW(parent, subkey, 0, no class, REG_OPTION_NON_VOLATILE, access,
-  // no security attributes); an existing key is opened.
+  // no security attributes); an existing key is opened. created tells whether
+  // this call made the key (REG_CREATED_NEW_KEY) or found it.
   virtual RegError CreateKey(RegKey parent, const char16_t* subkey, RegAccess access,
-                             RegKey* key) = 0;
+                             RegKey* key, bool* created) = 0;
   // RegSetValueExW; a null name is the key's default value.
   virtual RegError SetValue(RegKey key, const char16_t* name, RegValueType type,
                             const std::uint8_t* data, std::uint32_t size) = 0;
+  // RegQueryValueExW: the type and data of value name (null: the default value).
+  virtual RegError QueryValue(RegKey key, const char16_t* name, RegValueType* type,
+                              std::vector<std::uint8_t>* data) = 0;
   // RegDeleteValueW.
   virtual RegError DeleteValue(RegKey key, const char16_t* name) = 0;
   // RegEnumKeyExW: the NUL-terminated name of the subkey at index.

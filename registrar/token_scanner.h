@@ -34,10 +34,6 @@ class TokenScanner {
   HResult SkipValueSpec(TokenBuffer& buffer);
   bool AtEnd() const { return Peek() == u'\0'; }
 
-  // Where the scanner stands, to come back to with Rewind.
-  const char16_t* Position() const { return pos_; }
-  void Rewind(const char16_t* position) { pos_ = position; }
-
  private:
   char16_t Peek(std::size_t ahead = 0) const;
   void Advance();

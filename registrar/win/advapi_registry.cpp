@@ -13,6 +13,9 @@ namespace {
 HKEY AsHkey(RegKey key) { return reinterpret_cast<HKEY>(key); }
 RegKey AsRegKey(HKEY key) { return reinterpret_cast<RegKey>(key); }
 
+// Reads of a value that keeps growing under our feet give up after this many.
+constexpr int kValueReadAttempts = 4;
+
 using RegDeleteKeyExWFunction = LONG(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
 
 // RegDeleteKeyExW is looked up once per process in the already loaded
@@ -40,17 +43,42 @@ RegError AdvapiRegistry::OpenKey(RegKey parent, const char16_t* subkey, RegAcces
   return static_cast<RegError>(error);
 }
 
-RegError AdvapiRegistry::CreateKey(RegKey parent, const char16_t* subkey, RegAccess access, RegKey* key) {
-  HKEY created = nullptr;
+RegError AdvapiRegistry::CreateKey(RegKey parent, const char16_t* subkey, RegAccess access, RegKey* key,
+                                   bool* created) {
+  HKEY opened = nullptr;
+  DWORD disposition = 0;
   LONG error = RegCreateKeyExW(AsHkey(parent), AsWide(subkey), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
-                               &created, nullptr);
-  if (error == ERROR_SUCCESS) *key = AsRegKey(created);
+                               &opened, &disposition);
+  if (error == ERROR_SUCCESS) {
+    *key = AsRegKey(opened);
+    *created = disposition == REG_CREATED_NEW_KEY;
+  }
   return static_cast<RegError>(error);
 }
 
 RegError AdvapiRegistry::SetValue(RegKey key, const char16_t* name, RegValueType type, const std::uint8_t* data,
                                   std::uint32_t size) {
   return static_cast<RegError>(RegSetValueExW(AsHkey(key), AsWide(name), 0, type, data, size));
+}
+
+RegError AdvapiRegistry::QueryValue(RegKey key, const char16_t* name, RegValueType* type,
+                                    std::vector<std::uint8_t>* data) {
+  // Someone may enlarge the value between the size query and the read; then ask again.
+  for (int attempt = 0; attempt < kValueReadAttempts; ++attempt) {
+    DWORD size = 0;
+    LONG error = RegQueryValueExW(AsHkey(key), AsWide(name), nullptr, nullptr, nullptr, &size);
+    if (error != ERROR_SUCCESS) return static_cast<RegError>(error);
+    data->resize(size);
+    DWORD valueType = 0;
+    error = RegQueryValueExW(AsHkey(key), AsWide(name), nullptr, &valueType, data->data(), &size);
+    if (error == ERROR_MORE_DATA) continue;
+    if (error == ERROR_SUCCESS) {
+      data->resize(size);
+      *type = valueType;
+    }
+    return static_cast<RegError>(error);
+  }
+  return ERROR_MORE_DATA;
 }
 
 RegError AdvapiRegistry::DeleteValue(RegKey key, const char16_t* name) {

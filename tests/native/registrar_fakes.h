@@ -216,11 +216,12 @@ class FakeRegistry final : public RegistryAccess {
     Log("OpenKey", parent, subkey, result, access);
     return result;
   }
-  RegError CreateKey(RegKey parent, const char16_t* subkey, RegAccess access,
-                     RegKey* key) override {
+  RegError CreateKey(RegKey parent, const char16_t* subkey, RegAccess access, RegKey* key,
+                     bool* created) override {
     std::shared_ptr<Node> parentNode;
     RegError result = Resolve(parent, &parentNode);
     std::shared_ptr<Node> node;
+    bool made = false;
     if (result == reg::kSuccess) {
       node = Child(*parentNode, subkey);
       if (node == nullptr) {
@@ -230,11 +231,15 @@ class FakeRegistry final : public RegistryAccess {
           node = nullptr;
         } else {
           parentNode->subkeys.emplace(subkey, node);
+          made = true;
         }
       }
     }
     if (result == reg::kSuccess) result = Check(*node, access);
-    if (result == reg::kSuccess) *key = NewHandle(node, access);
+    if (result == reg::kSuccess) {
+      *key = NewHandle(node, access);
+      *created = made;
+    }
     Log("CreateKey", parent, subkey, result, access);
     return result;
   }
@@ -265,6 +270,23 @@ class FakeRegistry final : public RegistryAccess {
       }
     }
     Log("DeleteValue", key, name, result);
+    return result;
+  }
+  RegError QueryValue(RegKey key, const char16_t* name, RegValueType* type,
+                      std::vector<std::uint8_t>* data) override {
+    std::shared_ptr<Node> node;
+    RegError result = Resolve(key, &node);
+    if (result == reg::kSuccess && !(Handles(key) & kQueryValueBit)) result = reg::kAccessDenied;
+    if (result == reg::kSuccess) {
+      auto it = node->values.find(std::u16string_view(name == nullptr ? u"" : name));
+      if (it == node->values.end()) {
+        result = reg::kFileNotFound;
+      } else {
+        *type = it->second.type;
+        *data = it->second.data;
+      }
+    }
+    Log("QueryValue", key, name, result);
     return result;
   }
   RegError EnumSubkey(RegKey key, std::uint32_t index, SubkeyNameBuffer& name) override {
@@ -336,6 +358,7 @@ class FakeRegistry final : public RegistryAccess {
     RegAccess access;
   };
   static constexpr RegError kInvalidHandle = 6;
+  static constexpr RegAccess kQueryValueBit = 0x1;
   static constexpr RegAccess kSetValueBit = 0x2;
   static constexpr RegAccess kCreateSubKeyBit = 0x4;
   static constexpr RegAccess kAllAccess = 0xF003F;

@@ -7,6 +7,7 @@
 #include "registrar/key_walker.h"
 #include "registrar/run_script_text.h"
 #include "tests/native/registrar_fakes.h"
+#include "tests/native/registrar_module_scripts.h"
 
 namespace registrar_test {
 namespace {
@@ -35,22 +36,21 @@ TEST_F(RegistrarKeyWalker, ScriptShapes) {
   const struct {
     const char16_t* script;
     HResult result;
-    const char* left;  // after a register and an unregister pass
   } cases[] = {
-      {u"", hr::kOk, ""},
-      {u" \r\n\t ", hr::kDispException, ""},
-      {u"HKXX { }", hr::kDispException, ""},
-      {u"HKCR a { }", hr::kDispException, ""},
-      {u"HKCR", hr::kDispException, ""},
-      {u"HKCR {", hr::kDispException, ""},
-      {u"HKCR {x }", hr::kOk, ""},  // behind a root name any token opening with "{" opens
-      {u"HKCR { }HKCU { }", hr::kDispException, ""},  // "}HKCU" closes, "{" is no root
-      {u"HKCR { } \r\n hkcu { }\r\n", hr::kOk, ""},
-      {u"HKCR { Val v }", hr::kDispException, ""},
-      {u"HKCR { Val v s 'x' }", hr::kDispException, ""},
+      {u"", hr::kOk},
+      {u" \r\n\t ", hr::kDispException},
+      {u"HKXX { }", hr::kDispException},
+      {u"HKCR a { }", hr::kDispException},
+      {u"HKCR", hr::kDispException},
+      {u"HKCR {", hr::kDispException},
+      {u"HKCR {x }", hr::kOk},  // behind a root name any token opening with "{" opens
+      {u"HKCR { }HKCU { }", hr::kDispException},  // "}HKCU" closes, "{" is no root
+      {u"HKCR { } \r\n hkcu { }\r\n", hr::kOk},
+      {u"HKCR { Val v }", hr::kDispException},
+      {u"HKCR { Val v s 'x' }", hr::kDispException},
       // The text ends where a value text or the token behind a value is due.
-      {u"HKCR { k = s", hr::kDispException, "HKCR\\k\n"},
-      {u"HKCR { k = s 'a'", hr::kDispException, "HKCR\\k\nHKCR\\k [@] = S:a\n"},
+      {u"HKCR { k = s", hr::kDispException},
+      {u"HKCR { k = s 'a'", hr::kDispException},
   };
   for (const auto& c : cases) {
     ScriptHarness local;
@@ -58,7 +58,7 @@ TEST_F(RegistrarKeyWalker, ScriptShapes) {
       EXPECT_EQ(RunScriptText(c.script, doRegister, local.replacements, local.services, false), c.result)
           << Narrow(c.script) << (doRegister ? " (register)" : " (unregister)");
     }
-    EXPECT_EQ(local.registry.Dump(), c.left) << Narrow(c.script);
+    EXPECT_EQ(local.registry.Dump(), "") << Narrow(c.script);
     EXPECT_EQ(local.registry.OpenHandles(), 0) << Narrow(c.script);
     EXPECT_EQ(local.memory.live(), 0u) << Narrow(c.script);
   }
@@ -185,11 +185,9 @@ TEST_F(RegistrarKeyWalker, FailedClose) {
   } cases[] = {
       // The key of the previous entry cannot be let go once the next one is
       // had: the next one is not reopened read-only, the entry fails. The
-      // rollback then fails on the same close and leaves everything.
-      {u"HKCR { a = s 'x' b = s 'y' }", true, kInvalidHandle,
-       "HKCR\\a\nHKCR\\a [@] = S:x\nHKCR\\b\n"},
-      {u"HKCR { a = s 'x' fresh = s 'y' }", true, kInvalidHandle,
-       "HKCR\\a\nHKCR\\a [@] = S:x\nHKCR\\b\nHKCR\\fresh\n"},
+      // rollback takes a's new value back and deletes the key it created.
+      {u"HKCR { a = s 'x' b = s 'y' }", true, kInvalidHandle, "HKCR\\a\nHKCR\\b\n"},
+      {u"HKCR { a = s 'x' fresh = s 'y' }", true, kInvalidHandle, "HKCR\\a\nHKCR\\b\n"},
       // At the end of a block the key is let go; the block has succeeded.
       {u"HKCR { a = s 'x' }", true, hr::kOk, "HKCR\\a\nHKCR\\a [@] = S:x\nHKCR\\b\n"},
       // The unregister pass fails before deleting the key.
@@ -276,8 +274,8 @@ TEST_F(RegistrarKeyWalker, ProtectedNamesAreNeverForceRemoved) {
 TEST_F(RegistrarKeyWalker, ValueEntryTakesNoBlock) {
   EXPECT_EQ(Run(u"HKCR { k { val v = s 'x' { c } } }", true), hr::kDispException);
   EXPECT_FALSE(h.registry.HasKey("HKCR\\k\\c"));
-  // The rollback removes the value and stops where the register pass stopped.
-  EXPECT_EQ(h.registry.Dump(), "HKCR\\k\n");
+  // The rollback removes the key the pass created, value and all.
+  EXPECT_EQ(h.registry.Dump(), "");
 }
 
 TEST_F(RegistrarKeyWalker, UnregisterRemovesDepthFirst) {
@@ -359,9 +357,78 @@ TEST_F(RegistrarKeyWalker, FailedRootBlockIsRolledBack) {
       true);
   EXPECT_EQ(result, hr::kDispException);
   // The first block stays, the second is removed again as far as it got,
-  // keys that were there before and still have subkeys stay, the third never ran.
+  // keys that were there before stay, the third never ran.
   EXPECT_EQ(h.registry.Dump(),
             "HKCR\\first\nHKCR\\first [@] = S:1\nHKCR\\pre\nHKCR\\pre\\existing\n");
+}
+
+TEST_F(RegistrarKeyWalker, FailedRegisterPassRemovesOnlyWhatItCreated) {
+  // What was there before the call, and stays whatever the case.
+  const auto prepare = [](FakeRegistry& registry) {
+    registry.SetString("HKCR\\pre", "v", "old");
+    registry.AddKey("HKCR\\shared\\other");
+    registry.AddKey("HKCR\\f\\x\\y");
+    registry.SetString("HKCR\\DorvexZevEvov.Dorvex_ZevEvover.1", "", "mine");
+    registry.AddKey("HKCU\\Software\\Classes");
+  };
+  ScriptHarness untouched;
+  prepare(untouched.registry);
+  const std::string before = untouched.registry.Dump();
+  const char* kProgId1 = "HKCR\\DorvexZevEvov.Dorvex_ZevEvover.1";
+  const std::string kProgId1Clsid = std::string(kProgId1) + "\\CLSID";
+
+  const struct {
+    const char* name;
+    const char16_t* script;
+    bool perUser;
+    std::string readOnly;    // opened for reading only, never deleted
+    std::string noCreate;    // cannot be created
+    HResult result;
+    std::string after;       // empty: as before
+  } cases[] = {
+      {"class script over a read-only key", kClassScript, false, kProgId1, "",
+       hr::FromWin32(reg::kAccessDenied), ""},
+      {"class script, subkey of an existing key", kClassScript, false, "", kProgId1Clsid,
+       hr::FromWin32(reg::kAccessDenied), ""},
+      {"depth 2 below a new key", u"HKCR { n1 { deny } }", false, "", "HKCR\\n1\\deny",
+       hr::FromWin32(reg::kAccessDenied), ""},
+      {"depth 3 below new keys", u"HKCR { n1 = s 'a' { n2 { val v = d 1 deny } } }", false, "",
+       "HKCR\\n1\\n2\\deny", hr::FromWin32(reg::kAccessDenied), ""},
+      {"existing key with values", u"HKCR { pre = s 'x' { val v = s 'new' val w = s 'w' deny } }",
+       false, "", "HKCR\\pre\\deny", hr::FromWin32(reg::kAccessDenied), ""},
+      {"entries never reached", u"HKCR { val rootv = s 'x' n1 bad = x 'y' pre shared { other } }",
+       false, "", "", hr::kDispException, ""},
+      {"ForceRemove replaces what it names", u"HKCR { ForceRemove f { k } bad = x 'y' }", false,
+       "", "", hr::kDispException,
+       "HKCR\\DorvexZevEvov.Dorvex_ZevEvover.1\nHKCR\\DorvexZevEvov.Dorvex_ZevEvover.1 [@] = S:mine\n"
+       "HKCR\\pre\nHKCR\\pre [v] = S:old\nHKCR\\shared\nHKCR\\shared\\other\n"
+       "HKCU\\Software\nHKCU\\Software\\Classes\n"},
+      {"NoRemove keeps nothing this call made",
+       u"HKCR { NoRemove shared { mine } NoRemove fresh { mine } bad = x 'y' }", false, "", "",
+       hr::kDispException, ""},
+      {"per user below existing keys", u"HKCR { n1 { deny } }", true, "",
+       "HKCU\\Software\\Classes\\n1\\deny", hr::FromWin32(reg::kAccessDenied), ""},
+      {"earlier root block stays", u"HKCR { first } HKCR { second bad = x 'y' } HKCR { third }",
+       false, "", "", hr::kDispException,
+       "HKCR\\DorvexZevEvov.Dorvex_ZevEvover.1\nHKCR\\DorvexZevEvov.Dorvex_ZevEvover.1 [@] = S:mine\n"
+       "HKCR\\f\nHKCR\\f\\x\nHKCR\\f\\x\\y\nHKCR\\first\n"
+       "HKCR\\pre\nHKCR\\pre [v] = S:old\nHKCR\\shared\nHKCR\\shared\\other\n"
+       "HKCU\\Software\nHKCU\\Software\\Classes\n"},
+  };
+  for (const auto& c : cases) {
+    ScriptHarness local;
+    prepare(local.registry);
+    if (!c.readOnly.empty()) local.registry.DenyWrite(c.readOnly);
+    if (!c.noCreate.empty()) local.registry.DenyOpen(c.noCreate);
+    ASSERT_EQ(local.replacements.DefineReplacement(u"APPID", u"{id}"), hr::kOk);
+    ASSERT_EQ(local.replacements.DefineReplacement(u"MODULE", u"m.dll"), hr::kOk);
+    EXPECT_EQ(RunScriptText(c.script, true, local.replacements, local.services, c.perUser),
+              c.result)
+        << c.name;
+    EXPECT_EQ(local.registry.Dump(), c.after.empty() ? before : c.after) << c.name;
+    EXPECT_EQ(local.registry.OpenHandles(), 0) << c.name;
+    EXPECT_EQ(local.registry.badHandles, 0) << c.name;
+  }
 }
 
 TEST_F(RegistrarKeyWalker, NestingIsBounded) {

@@ -19,7 +19,9 @@ TEST(RegistrarRegKeyHandle, OpenKeepsTheOldHandleUntilANewOneIsHad) {
     EXPECT_EQ(key.Open(reg::kClassesRoot, u"missing", reg::kKeyRead), reg::kFileNotFound);
     EXPECT_EQ(key.get(), a) << "a failed open leaves the held handle";
     EXPECT_EQ(registry.OpenHandles(), 1);
-    ASSERT_EQ(key.Create(reg::kClassesRoot, u"b", reg::kKeyReadWrite), reg::kSuccess);
+    bool created = true;
+    ASSERT_EQ(key.Create(reg::kClassesRoot, u"b", reg::kKeyReadWrite, &created), reg::kSuccess);
+    EXPECT_FALSE(created) << "b was there";
     EXPECT_NE(key.get(), a);
     EXPECT_EQ(key.view_bits(), 0u);
     EXPECT_EQ(registry.OpenHandles(), 1) << "the old handle was closed";
