@@ -2,11 +2,25 @@
 # under Wine in the build tree's own prefix.
 enable_language(RC)
 
+# One tree builds one bitness; each DLL is named after its own.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(DLL_BITS 64)
+  set(WIDL_MACHINE -m64 -L /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+  set(WINE_PREFIX_ARCH win64)
+  set(WINE_LOADER_OPTION -64)
+else()
+  set(DLL_BITS 32)
+  set(WIDL_MACHINE -m32 -L /usr/lib/i386-linux-gnu/wine/i386-windows)
+  set(WINE_PREFIX_ARCH win32)
+  set(WINE_LOADER_OPTION)
+endif()
+set(DLL_NAME Veltara.Desk.ZevEvov.x${DLL_BITS})
+
 set(OUTPUT_DIR ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${OUTPUT_DIR})
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${OUTPUT_DIR})
 set(WINE_PREFIX_DIR ${CMAKE_BINARY_DIR}/wineprefix)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run;${WINE_PREFIX_DIR})
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run;${WINE_LOADER_OPTION};${WINE_PREFIX_DIR})
 
 set(SYSTEM_LIBS ole32 oleaut32 uuid advapi32 shell32 user32 secur32)
 set(TEST_SYSTEM_LIBS version)
@@ -21,7 +35,8 @@ add_link_options(-static -Wl,--enable-stdcall-fixup)
 set(GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 file(MAKE_DIRECTORY ${GENERATED_DIR})
 set(IDL_FILE ${CMAKE_SOURCE_DIR}/resources/VeltaraDeskZevEvov.idl)
-set(WIDL_FLAGS -m32 -I /usr/include/wine/wine/windows -L /usr/lib/i386-linux-gnu/wine/i386-windows)
+# -L is where importlib("stdole2.tlb") is found, one per bitness.
+set(WIDL_FLAGS ${WIDL_MACHINE} -I /usr/include/wine/wine/windows)
 foreach(kind IN ITEMS "t;VeltaraDeskZevEvov.tlb" "h;VeltaraDeskZevEvov.h" "u;VeltaraDeskZevEvov_i.c")
   list(GET kind 0 flag)
   list(GET kind 1 output)
@@ -51,8 +66,10 @@ set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/resources/VeltaraDeskZevEvov.rc)
 set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES OBJECT_DEPENDS
   "${GENERATED_DIR}/VeltaraDeskZevEvov.tlb;${CMAKE_SOURCE_DIR}/resources/appid.rgs;${CMAKE_SOURCE_DIR}/resources/dorvex_zevevover.rgs;${CMAKE_SOURCE_DIR}/resources/VeltaraDeskZevEvov.manifest;${CMAKE_SOURCE_DIR}/resources/resource_ids.h")
 
-add_library(zevevov SHARED ${SERVER_SOURCES} ${RESOURCE_SCRIPT} ${CMAKE_SOURCE_DIR}/server/VeltaraDeskZevEvov.def)
-set_target_properties(zevevov PROPERTIES PREFIX "" OUTPUT_NAME "Veltara.Desk.ZevEvov.x32")
+# The export list names the library file of this bitness.
+configure_file(${CMAKE_SOURCE_DIR}/server/VeltaraDeskZevEvov.def.in ${GENERATED_DIR}/VeltaraDeskZevEvov.def @ONLY)
+add_library(zevevov SHARED ${SERVER_SOURCES} ${RESOURCE_SCRIPT} ${GENERATED_DIR}/VeltaraDeskZevEvov.def)
+set_target_properties(zevevov PROPERTIES PREFIX "" OUTPUT_NAME ${DLL_NAME})
 target_link_libraries(zevevov PRIVATE winlayer)
 target_link_options(zevevov PRIVATE -s -Wl,--gc-sections)
 
@@ -85,7 +102,7 @@ target_link_libraries(wine_test_support PUBLIC winlayer GTest::gtest ${TEST_SYST
 
 # The private prefix lives for one test run: made fresh before the first Wine
 # test, its server shut down after the last.
-add_test(NAME wine.prefix.start COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-prefix start ${WINE_PREFIX_DIR})
+add_test(NAME wine.prefix.start COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-prefix start ${WINE_PREFIX_DIR} ${WINE_PREFIX_ARCH})
 add_test(NAME wine.prefix.stop COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-prefix stop ${WINE_PREFIX_DIR})
 set_tests_properties(wine.prefix.start PROPERTIES FIXTURES_SETUP wine_prefix)
 set_tests_properties(wine.prefix.stop PROPERTIES FIXTURES_CLEANUP wine_prefix)
