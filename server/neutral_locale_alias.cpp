@@ -7,7 +7,6 @@
 namespace {
 
 constexpr wchar_t kNeutralLocale[] = L"0";
-constexpr wchar_t kWin32Platform[] = L"win32";
 constexpr int kGuidTextChars = 39;
 constexpr size_t kVersionTextChars = 16;
 
@@ -37,23 +36,42 @@ bool IsEmptyKey(HKEY root, const std::wstring& key) {
   return error == ERROR_SUCCESS && subkeys == 0 && values == 0;
 }
 
-bool IsNeutral(const TLIBATTR& attributes) { return attributes.lcid == 0 || attributes.syskind != SYS_WIN32; }
+// The platform subkey RegisterTypeLib uses for syskind; null for one it has none for.
+const wchar_t* PlatformKeyName(SYSKIND syskind) {
+  switch (syskind) {
+    case SYS_WIN16:
+      return L"win16";
+    case SYS_WIN32:
+      return L"win32";
+    case SYS_WIN64:
+      return L"win64";
+    default:
+      return nullptr;
+  }
+}
+
+bool NeedsAlias(const TLIBATTR& attributes) {
+  return attributes.lcid != 0 && PlatformKeyName(attributes.syskind) != nullptr;
+}
 
 }  // namespace
 
 HRESULT RegisterNeutralLocaleAlias(const TLIBATTR& attributes, const std::wstring& path) {
-  if (IsNeutral(attributes)) return S_OK;
-  const std::wstring key = VersionKey(attributes) + L"\\" + kNeutralLocale + L"\\" + kWin32Platform;
+  if (!NeedsAlias(attributes)) return S_OK;
+  const std::wstring key =
+      VersionKey(attributes) + L"\\" + kNeutralLocale + L"\\" + PlatformKeyName(attributes.syskind);
   const LONG error = RegSetKeyValueW(ClassesRoot(), key.c_str(), nullptr, REG_SZ, path.c_str(),
                                      static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
   return HRESULT_FROM_WIN32(error);
 }
 
 HRESULT RemoveNeutralLocaleAlias(const TLIBATTR& attributes) {
-  if (IsNeutral(attributes)) return S_OK;
+  if (!NeedsAlias(attributes)) return S_OK;
   const std::wstring locale = VersionKey(attributes) + L"\\" + kNeutralLocale;
-  LONG error = RegDeleteKeyW(ClassesRoot(), (locale + L"\\" + kWin32Platform).c_str());
+  LONG error = RegDeleteKeyW(ClassesRoot(), (locale + L"\\" + PlatformKeyName(attributes.syskind)).c_str());
   if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND) return HRESULT_FROM_WIN32(error);
+  // The other bitness's entry keeps the locale key alive.
+  if (!IsEmptyKey(ClassesRoot(), locale)) return S_OK;
   error = RegDeleteKeyW(ClassesRoot(), locale.c_str());
   if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND) return HRESULT_FROM_WIN32(error);
   return S_OK;

@@ -1,5 +1,6 @@
 #include "server/registration.h"
 
+#include "base/hresult.h"
 #include "base/win/com_ref.h"
 #include "base/win/last_error.h"
 #include "base/win/unique_bstr.h"
@@ -10,7 +11,9 @@
 #include "server/class_entry.h"
 #include "server/class_table.h"
 #include "server/neutral_locale_alias.h"
+#include "server/registry_views.h"
 #include "server/server_module.h"
+#include "server/shared_keys_snapshot.h"
 
 namespace {
 
@@ -109,6 +112,14 @@ HRESULT UpdateClassRegistries(bool doRegister) {
   return table->ForEachEntry([doRegister](const ClassEntry& entry) { return entry.updateRegistry(doRegister); });
 }
 
+HRESULT RemoveRegistration(HMODULE module) {
+  HRESULT result = UpdateClassRegistries(false);
+  if (FAILED(result)) return result;
+  result = UnregisterTypeLibrary(module);
+  if (FAILED(result)) return result;
+  return RunRegistrationScript(module, IDR_APPID_SCRIPT, false, kAppIdPairs);
+}
+
 }  // namespace
 
 std::wstring EscapeModulePath(const wchar_t* path) {
@@ -192,9 +203,11 @@ HRESULT RegisterServerWithScripts(HMODULE module) {
 }
 
 HRESULT UnregisterServerWithScripts(HMODULE module) {
-  HRESULT result = UpdateClassRegistries(false);
-  if (FAILED(result)) return result;
-  result = UnregisterTypeLibrary(module);
-  if (FAILED(result)) return result;
-  return RunRegistrationScript(module, IDR_APPID_SCRIPT, false, kAppIdPairs);
+  // The other bitness's class, registered side by side, still needs the keys
+  // both registry views share: they are put back whatever the removal did.
+  SharedKeysSnapshot shared;
+  if (ClassRegisteredInOtherView(module)) RETURN_IF_FAILED(shared.Take());
+  const HRESULT removed = RemoveRegistration(module);
+  const HRESULT restored = shared.PutBack();
+  return FAILED(removed) ? removed : restored;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "test_bitness.h"
 #include "test_paths.h"
 
 namespace {
@@ -97,7 +98,7 @@ TEST_F(LibraryFileTest, VersionStrings) {
     const wchar_t* key;
     const wchar_t* value;
   } expected[] = {
-      {L"FileDescription", L"Veltara.Desk.ZevEvov (32-bit)"},
+      {L"FileDescription", test_bitness::kFileDescription},
       {L"InternalName", L"Veltara.Desk.ZevEvov.dll"},
       {L"OriginalFilename", L"Veltara.Desk.ZevEvov.dll"},
       {L"ProductName", L"Veltara.Desk"},

@@ -233,7 +233,7 @@ bool EmptyTheOnlyResource(const std::wstring& path) {
   DWORD done = 0;
   bool emptied = ReadFile(file, image.data(), static_cast<DWORD>(image.size()), &done, nullptr) && done == image.size();
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(image.data() + dos->e_lfanew);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(image.data() + dos->e_lfanew);
   const DWORD rva = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE].VirtualAddress;
   DWORD base = 0;
   const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);

@@ -12,12 +12,15 @@
 
 #include "VeltaraDeskZevEvov.h"
 #include "base/win/com_ref.h"
+#include "base/win/unique_reg_key.h"
 #include "child_process.h"
 #include "debug_capture.h"
 #include "hresult_check.h"
 #include "process_runner.h"
+#include "registry_export.h"
 #include "registry_probe.h"
 #include "resource_ids.h"
+#include "test_bitness.h"
 #include "test_paths.h"
 
 namespace {
@@ -34,33 +37,6 @@ long Regsvr32(const std::wstring& options, const std::wstring& dll) {
   return RunProcess(SystemProgram(L"regsvr32.exe") + L" " + options + L" \"" + dll + L"\"");
 }
 
-std::string FileBytes(const std::wstring& path) {
-  std::string bytes;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  char chunk[65536];
-  DWORD read = 0;
-  while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
-  CloseHandle(file);
-  return bytes;
-}
-
-std::wstring TempFile(const wchar_t* name) {
-  wchar_t folder[MAX_PATH];
-  GetTempPathW(MAX_PATH, folder);
-  return std::wstring(folder) + name;
-}
-
-// The classes as a registry export, to compare the whole before and after.
-std::string ExportClasses(const wchar_t* name) {
-  const std::wstring file = TempFile(name);
-  DeleteFileW(file.c_str());
-  EXPECT_EQ(0, RunProcess(SystemProgram(L"reg.exe") + L" export HKLM\\Software\\Classes \"" + file + L"\" /y"));
-  std::string bytes = FileBytes(file);
-  DeleteFileW(file.c_str());
-  return bytes;
-}
-
 // The exports of a loaded DLL, for the cases regsvr32 cannot show.
 struct Exports {
   HMODULE module = nullptr;
@@ -71,8 +47,9 @@ struct Exports {
   explicit Exports(const std::wstring& path = testing_paths::DllPath()) {
     module = LoadLibraryW(path.c_str());
     if (module == nullptr) return;
-    registerServer = reinterpret_cast<decltype(registerServer)>(GetProcAddress(module, "DllRegisterServer"));
-    unregisterServer = reinterpret_cast<decltype(unregisterServer)>(GetProcAddress(module, "DllUnregisterServer"));
+    registerServer = reinterpret_cast<decltype(registerServer)>(reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
+    unregisterServer =
+        reinterpret_cast<decltype(unregisterServer)>(reinterpret_cast<void*>(GetProcAddress(module, "DllUnregisterServer")));
     install = reinterpret_cast<decltype(install)>(reinterpret_cast<void*>(GetProcAddress(module, "DllInstall")));
   }
   ~Exports() {
@@ -145,7 +122,7 @@ void RemoveCopy(const std::wstring& folder, const std::vector<std::wstring>& fil
 // no types, naming helpFile as its help file.
 HRESULT WriteTypeLibraryWithHelpFile(const std::wstring& path, const wchar_t* helpFile) {
   ComRef<ICreateTypeLib2> created;
-  HRESULT result = CreateTypeLib2(SYS_WIN32, path.c_str(), created.put());
+  HRESULT result = CreateTypeLib2(test_bitness::kSysKind, path.c_str(), created.put());
   if (SUCCEEDED(result)) result = created->SetGuid(LIBID_VeltaraDeskZevEvovLib);
   if (SUCCEEDED(result)) result = created->SetVersion(1, 0);
   if (SUCCEEDED(result)) result = created->SetLcid(MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT));
@@ -156,7 +133,7 @@ HRESULT WriteTypeLibraryWithHelpFile(const std::wstring& path, const wchar_t* he
 }
 
 std::optional<std::wstring> RegisteredTypeLibraryPath() {
-  return ReadString(HKEY_CLASSES_ROOT, kTypeLibKey + L"\\1.0\\409\\win32", nullptr);
+  return ReadString(HKEY_CLASSES_ROOT, kTypeLibKey + L"\\1.0\\409\\" + test_bitness::kPlatformKey, nullptr);
 }
 
 class RegistrationTest : public testing::Test {
@@ -199,9 +176,9 @@ TEST_F(RegistrationTest, Regsvr32WritesBothScriptsAndTheTypeLibrary) {
       {kClsidKey + L"\\InprocServer32", L"ThreadingModel", L"Free"},
       {kClsidKey + L"\\TypeLib", nullptr, L"{9A4C2E17-B35D-4E80-9F61-07D2C8A4E5B3}"},
       {kTypeLibKey + L"\\1.0", nullptr, L"DorvexZevEvov 1.0 Type Library"},
-      {kTypeLibKey + L"\\1.0\\409\\win32", nullptr, dll_},
+      {kTypeLibKey + L"\\1.0\\409\\" + test_bitness::kPlatformKey, nullptr, dll_},
       // The neutral-locale entry the type-library marshaler looks for.
-      {kTypeLibKey + L"\\1.0\\0\\win32", nullptr, dll_},
+      {kTypeLibKey + L"\\1.0\\0\\" + test_bitness::kPlatformKey, nullptr, dll_},
   };
   for (const Expected& e : expected) {
     SCOPED_TRACE(testing::PrintToString(e.key) + " " + testing::PrintToString(std::wstring(e.name ? e.name : L"")));
@@ -215,7 +192,7 @@ TEST_F(RegistrationTest, Regsvr32WritesBothScriptsAndTheTypeLibrary) {
 }
 
 TEST_F(RegistrationTest, Regsvr32UnregisterLeavesTheRegistryAsBefore) {
-  const std::string before = ExportClasses(L"zevevov-before.reg");
+  const std::wstring before = ExportRegistryKey(L"HKLM\\Software\\Classes", L"");
   ASSERT_FALSE(before.empty());
   ASSERT_EQ(0, Regsvr32(L"/s", dll_));
   ASSERT_TRUE(MachineWideRegistered());
@@ -229,7 +206,9 @@ TEST_F(RegistrationTest, Regsvr32UnregisterLeavesTheRegistryAsBefore) {
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kTypeLibKey)) << "the type library is unregistered";
   EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"AppID")) << "NoRemove";
   EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID")) << "NoRemove";
-  EXPECT_TRUE(ExportClasses(L"zevevov-after.reg") == before) << "HKLM\\Software\\Classes differs after unregistration";
+  const std::wstring after = ExportRegistryKey(L"HKLM\\Software\\Classes", L"");
+  EXPECT_TRUE(after == before) << "HKLM\\Software\\Classes differs after unregistration; "
+                               << FirstDifference(before, after);
 }
 
 TEST_F(RegistrationTest, Regsvr32PerUser) {
@@ -246,6 +225,77 @@ TEST_F(RegistrationTest, Regsvr32PerUser) {
   EXPECT_FALSE(PerUserRegistered());
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUserClasses + kProgId));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUserClasses + kAppIdKey));
+}
+
+// The DLL of the other bitness registered side by side, as this process sees
+// it: its class in the other registry view, its type library under the other
+// platform key. Unregistering ours leaves it the keys both views share; once
+// it is gone, our next unregistration takes those too and the registry is as
+// it was.
+TEST_F(RegistrationTest, SideBySideWithTheOtherBitness) {
+  if (!test_bitness::HasOtherView()) GTEST_SKIP() << "a 32-bit prefix has one registry view";
+  const std::wstring before = ExportSoftware();
+  ASSERT_FALSE(before.empty());
+
+  const std::wstring classes = L"Software\\Classes\\CLSID";
+  const std::wstring otherServer = kClsidKey.substr(kClsidKey.find(L'\\') + 1) + L"\\InprocServer32";
+  const std::wstring otherDll = std::wstring(L"C:\\other\\") + test_bitness::kOtherDllFileName;
+  const std::wstring version = kTypeLibKey + L"\\1.0\\";
+  const std::wstring otherTypeLib[] = {version + L"409\\" + test_bitness::kOtherPlatformKey,
+                                       version + L"0\\" + test_bitness::kOtherPlatformKey};
+  const DWORD otherDllBytes = static_cast<DWORD>((otherDll.size() + 1) * sizeof(wchar_t));
+  UniqueRegKey otherClasses;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, classes.c_str(), 0, nullptr, 0,
+                                           KEY_ALL_ACCESS | test_bitness::kOtherView, nullptr, otherClasses.put(),
+                                           nullptr));
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegSetKeyValueW(otherClasses.get(), otherServer.c_str(), nullptr, REG_SZ, otherDll.c_str(), otherDllBytes));
+  for (const std::wstring& key : otherTypeLib) {
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, otherDll.c_str(),
+                                             otherDllBytes));
+  }
+  const auto otherClassServer = [&] { return ReadString(otherClasses.get(), otherServer, nullptr).value_or(L"<missing>"); };
+
+  ASSERT_EQ(0, Regsvr32(L"/s", dll_));
+  EXPECT_EQ(dll_, ReadString(HKEY_CLASSES_ROOT, kClsidKey + L"\\InprocServer32", nullptr).value_or(L"<missing>"));
+  EXPECT_EQ(otherDll, otherClassServer()) << "each class in its own view";
+  ASSERT_EQ(0, Regsvr32(L"/u /s", dll_)) << "the other bitness's entry under the neutral locale stays";
+
+  EXPECT_FALSE(MachineWideRegistered());
+  EXPECT_EQ(otherDll, otherClassServer());
+  const struct {
+    std::wstring key;
+    const wchar_t* name;
+    std::wstring text;
+  } kept[] = {
+      {kProgId1, nullptr, L"Dorvex_ZevEvover Class"},
+      {kProgId1 + L"\\CLSID", nullptr, L"{5D0B7A31-6C2E-4F19-A8D4-3E71C09B2F66}"},
+      {kProgId, nullptr, L"Dorvex_ZevEvover Class"},
+      {kProgId + L"\\CLSID", nullptr, L"{5D0B7A31-6C2E-4F19-A8D4-3E71C09B2F66}"},
+      {kProgId + L"\\CurVer", nullptr, kProgId1},
+      {kAppIdKey, nullptr, L"DorvexZevEvov"},
+      {L"AppID\\Vexdor.ZevEvov.DLL", L"AppID", kAppIdText},
+      {kTypeLibKey + L"\\1.0", nullptr, L"DorvexZevEvov 1.0 Type Library"},
+      {otherTypeLib[0], nullptr, otherDll},
+      {otherTypeLib[1], nullptr, otherDll},
+  };
+  for (const auto& k : kept) {
+    SCOPED_TRACE(testing::PrintToString(k.key));
+    EXPECT_EQ(k.text, ReadString(HKEY_CLASSES_ROOT, k.key, k.name).value_or(L"<missing>"));
+  }
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, version + L"409\\" + test_bitness::kPlatformKey));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, version + L"0\\" + test_bitness::kPlatformKey));
+
+  // The other bitness goes: its class, its type library entries.
+  EXPECT_EQ(ERROR_SUCCESS, RegDeleteTreeW(otherClasses.get(), kClsidKey.substr(kClsidKey.find(L'\\') + 1).c_str()));
+  for (const std::wstring& key : otherTypeLib) {
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str()));
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyW(HKEY_CLASSES_ROOT, key.substr(0, key.rfind(L'\\')).c_str()));
+  }
+  ASSERT_EQ(0, Regsvr32(L"/s", dll_));
+  ASSERT_EQ(0, Regsvr32(L"/u /s", dll_));
+  const std::wstring after = ExportSoftware();
+  EXPECT_TRUE(after == before) << FirstDifference(before, after);
 }
 
 // Per-user registration is a process-wide switch, so these run in children.
@@ -280,7 +330,7 @@ TEST_F(RegistrationTest, DllInstallUserSwitchesTheWholeProcess) {
 
 TEST_F(RegistrationTest, ApostropheInThePath) {
   const std::wstring folder = L"C:\\it's here";
-  const std::wstring copy = folder + L"\\Veltara.Desk.ZevEvov.x32.dll";
+  const std::wstring copy = folder + L"\\" + test_bitness::kDllFileName;
   CreateDirectoryW(folder.c_str(), nullptr);
   ASSERT_TRUE(CopyFileW(dll_.c_str(), copy.c_str(), FALSE));
   EXPECT_EQ(0, Regsvr32(L"/s", copy));
@@ -295,7 +345,7 @@ TEST_F(RegistrationTest, FailedTypeLibraryUnregistrationKeepsTheAppId) {
   Exports dll;
   ASSERT_TRUE(dll.ok());
   ASSERT_EQ(S_OK, dll.registerServer());
-  ASSERT_EQ(S_OK, UnRegisterTypeLib(LIBID_VeltaraDeskZevEvovLib, 1, 0, 0x409, SYS_WIN32));
+  ASSERT_EQ(S_OK, UnRegisterTypeLib(LIBID_VeltaraDeskZevEvovLib, 1, 0, 0x409, test_bitness::kSysKind));
 
   const HRESULT result = dll.unregisterServer();
   EXPECT_TRUE(FAILED(result)) << std::hex << result;
@@ -337,7 +387,7 @@ TEST_F(RegistrationTest, ThreadLocaleIsRestored) {
 // The module path is read into MAX_PATH characters: a path that fills the
 // buffer is refused before anything is written, one character less works.
 TEST_F(RegistrationTest, LongLibraryPaths) {
-  const std::wstring file = L"Veltara.Desk.ZevEvov.x32.dll";
+  const std::wstring file = test_bitness::kDllFileName;
   const struct {
     size_t length;
     HRESULT expected;

@@ -17,6 +17,7 @@
 #include "hresult_check.h"
 #include "loaded_server.h"
 #include "process_runner.h"
+#include "test_bitness.h"
 
 namespace {
 
@@ -161,7 +162,7 @@ CHILD_SCENARIO(unload_with_class_object_held) {
     if (!server.loaded()) return 2;
     if (server.ViewerClassObject() == nullptr) return 3;
   }
-  if (GetModuleHandleW(L"Veltara.Desk.ZevEvov.x32.dll") != nullptr) return 4;
+  if (GetModuleHandleW(test_bitness::kDllFileName) != nullptr) return 4;
   return accessViolations == 0 ? 0 : 5;
 }
 

@@ -10,6 +10,7 @@
 
 #include "VeltaraDeskZevEvov.h"
 #include "base/win/com_ref.h"
+#include "test_bitness.h"
 #include "test_paths.h"
 
 namespace {
@@ -96,7 +97,7 @@ TEST_F(TypeLibraryTest, LibraryAttributes) {
   ASSERT_EQ(S_OK, library_->GetLibAttr(&attr));
   EXPECT_TRUE(IsEqualGUID(LIBID_VeltaraDeskZevEvovLib, attr->guid));
   EXPECT_EQ(0x409u, attr->lcid);
-  EXPECT_EQ(SYS_WIN32, attr->syskind);
+  EXPECT_EQ(test_bitness::kSysKind, attr->syskind);
   EXPECT_EQ(1, attr->wMajorVerNum);
   EXPECT_EQ(0, attr->wMinorVerNum);
   library_->ReleaseTLibAttr(attr);

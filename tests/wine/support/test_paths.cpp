@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "test_bitness.h"
+
 namespace testing_paths {
 
 std::wstring ProgramDirectory() {
@@ -11,7 +13,7 @@ std::wstring ProgramDirectory() {
   return dir.substr(0, dir.find_last_of(L"\\/") + 1);
 }
 
-std::wstring DllPath() { return ProgramDirectory() + L"Veltara.Desk.ZevEvov.x32.dll"; }
+std::wstring DllPath() { return ProgramDirectory() + test_bitness::kDllFileName; }
 
 std::wstring ToolPath(const wchar_t* name) { return ProgramDirectory() + name + L".exe"; }
 

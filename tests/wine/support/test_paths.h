@@ -9,7 +9,7 @@ namespace testing_paths {
 // Folder of the running program, with a trailing backslash.
 std::wstring ProgramDirectory();
 
-// Full Windows path of the built DLL.
+// Full Windows path of the built DLL of the program's own bitness.
 std::wstring DllPath();
 
 // Full Windows path of a program built from tools/ (name without ".exe").

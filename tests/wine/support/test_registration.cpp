@@ -7,11 +7,13 @@
 #include "VeltaraDeskZevEvov.h"
 #include "base/win/com_ref.h"
 #include "process_runner.h"
+#include "test_bitness.h"
 #include "test_paths.h"
 
 namespace {
 
-constexpr wchar_t kNeutralTypeLibraryKey[] = L"TypeLib\\{9A4C2E17-B35D-4E80-9F61-07D2C8A4E5B3}\\1.0\\0\\win32";
+const std::wstring kNeutralTypeLibraryKey =
+    std::wstring(L"TypeLib\\{9A4C2E17-B35D-4E80-9F61-07D2C8A4E5B3}\\1.0\\0\\") + test_bitness::kPlatformKey;
 constexpr LCID kLibraryLocale = MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT);
 
 long Regsvr32(const wchar_t* options) {
@@ -31,13 +33,13 @@ HRESULT RegisterTypeLibraryForTests() {
   if (FAILED(result)) return result;
   result = RegisterTypeLib(library.get(), path.data(), nullptr);
   if (FAILED(result)) return result;
-  return HRESULT_FROM_WIN32(RegSetKeyValueW(HKEY_CLASSES_ROOT, kNeutralTypeLibraryKey, nullptr, REG_SZ, path.c_str(),
+  return HRESULT_FROM_WIN32(RegSetKeyValueW(HKEY_CLASSES_ROOT, kNeutralTypeLibraryKey.c_str(), nullptr, REG_SZ, path.c_str(),
                                             static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t))));
 }
 
 HRESULT UnregisterTypeLibraryForTests() {
-  RegDeleteKeyW(HKEY_CLASSES_ROOT, kNeutralTypeLibraryKey);
-  return UnRegisterTypeLib(LIBID_VeltaraDeskZevEvovLib, 1, 0, kLibraryLocale, SYS_WIN32);
+  RegDeleteKeyW(HKEY_CLASSES_ROOT, kNeutralTypeLibraryKey.c_str());
+  return UnRegisterTypeLib(LIBID_VeltaraDeskZevEvovLib, 1, 0, kLibraryLocale, test_bitness::kSysKind);
 }
 
 ScopedTestRegistration::ScopedTestRegistration() : result_(RegisterServerForTests()) {}

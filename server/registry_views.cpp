@@ -1,0 +1,57 @@
+#include "server/registry_views.h"
+
+#include <algorithm>
+
+#include "base/win/unique_reg_key.h"
+#include "registrar/win/per_user_registration.h"
+#include "server/registration.h"
+
+namespace {
+
+constexpr wchar_t kClassesPrefix[] = L"Software\\Classes\\";
+constexpr wchar_t kClassServerKey[] = L"CLSID\\{5D0B7A31-6C2E-4F19-A8D4-3E71C09B2F66}\\InprocServer32";
+
+#ifdef _WIN64
+constexpr REGSAM kOtherView = KEY_WOW64_32KEY;
+bool HasOtherView() { return true; }
+#else
+constexpr REGSAM kOtherView = KEY_WOW64_64KEY;
+// Without WOW64 the view flag is ignored and would open our own view.
+bool HasOtherView() {
+  BOOL wow64 = FALSE;
+  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+#endif
+
+}  // namespace
+
+ClassesLocation CurrentClassesLocation() {
+  if (registrar::PerUserRegistration()) return {HKEY_CURRENT_USER, kClassesPrefix};
+  return {HKEY_CLASSES_ROOT, L""};
+}
+
+bool ClassRegisteredInOtherView(HMODULE module) {
+  if (!HasOtherView()) return false;
+  // HKEY_CLASSES_ROOT would merge the user's classes into the machine's: each
+  // scope is looked up where it is written.
+  const HKEY root = registrar::PerUserRegistration() ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+  const std::wstring key = std::wstring(kClassesPrefix) + kClassServerKey;
+  UniqueRegKey opened;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | kOtherView, opened.put()) != ERROR_SUCCESS) return false;
+  wchar_t server[kModulePathCapacity];
+  DWORD bytes = sizeof server;
+  DWORD type = REG_NONE;
+  if (RegQueryValueExW(opened.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(server), &bytes) !=
+          ERROR_SUCCESS ||
+      type != REG_SZ) {
+    // A class key without a readable server path is still someone's class.
+    return true;
+  }
+  // The stored text need not end in a terminator.
+  server[std::min<DWORD>(bytes / sizeof(wchar_t), kModulePathCapacity - 1)] = L'\0';
+  // A view the platform does not split (Wine keeps one per-user CLSID key for
+  // both) shows our own class here: that is not the other bitness.
+  wchar_t own[kModulePathCapacity];
+  if (FAILED(ReadModulePath(module, own))) return true;
+  return lstrcmpiW(server, own) != 0;
+}

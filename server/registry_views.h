@@ -1,0 +1,27 @@
+// The two registry views of 64-bit Windows, as the registration sees them.
+//
+// A 32-bit and a 64-bit front end each load the DLL of their own bitness, so
+// both DLLs may be registered side by side: each class in its own view (the
+// CLSID key is redirected), while the ProgIDs, the AppID keys and the TypeLib
+// keys are one copy that both views share. Unregistering one bitness must
+// leave that copy to the other while the other's class is still registered.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Where the registration scripts write HKCR: below HKEY_CURRENT_USER for a
+// per-user registration, else HKEY_CLASSES_ROOT; keys below root start with
+// prefix.
+struct ClassesLocation {
+  HKEY root;
+  const wchar_t* prefix;
+};
+ClassesLocation CurrentClassesLocation();
+
+// Whether the class is registered by the DLL of the other bitness in the same
+// scope (machine-wide or per user): the other view's class names a server
+// file other than module. Always false where there is no other view (32-bit
+// Windows).
+bool ClassRegisteredInOtherView(HMODULE module);
