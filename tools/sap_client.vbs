@@ -1,7 +1,9 @@
 ' Drives the viewer the way the SAP front end does: create it by ProgID, build
 ' Server and UrlRoot in parts, set the document and the options, Show, read the
 ' result, ShowEx, and a launch that must fail.
-'   cscript //nologo sap_client.vbs VIEWER_PROGRAM
+'   cscript //nologo sap_client.vbs VIEWER_PROGRAM [SECOND_VIEWER_PROGRAM]
+' ShowEx starts the second program when one is given (a viewer of the other
+' bitness, say), else the first.
 ' Every step is checked: a failed check prints FAIL and the script ends with
 ' exit code 1 (a script error alone would end with 0 under Wine).
 Option Explicit
@@ -26,12 +28,14 @@ Sub Expect(what, actual, expected)
   If CStr(actual) <> CStr(expected) Then Fail what & ": got [" & actual & "], expected [" & expected & "]"
 End Sub
 
-If WScript.Arguments.Count <> 1 Then
-  WScript.Echo "usage: sap_client.vbs VIEWER_PROGRAM"
+If WScript.Arguments.Count < 1 Or WScript.Arguments.Count > 2 Then
+  WScript.Echo "usage: sap_client.vbs VIEWER_PROGRAM [SECOND_VIEWER_PROGRAM]"
   WScript.Quit 2
 End If
-Dim program
+Dim program, secondProgram
 program = WScript.Arguments(0)
+secondProgram = program
+If WScript.Arguments.Count = 2 Then secondProgram = WScript.Arguments(1)
 
 Dim viewer
 Set viewer = CreateObject("DorvexZevEvov.Dorvex_ZevEvover")
@@ -75,6 +79,8 @@ Expect "LastErrorText after Show", viewer.LastErrorText, ""
 Expect "UseStartCmd after a custom command", viewer.UseStartCmd, "true"
 
 viewer.KeepFocusOnSap = "no"
+viewer.ClearCC
+viewer.AddCC """" & secondProgram & """ {0}"
 viewer.ShowEx "DOC 2"
 Step "ShowEx"
 WScript.Echo "ShowEx: ReturnCode " & viewer.ReturnCode & ", DID " & viewer.DID

@@ -1,7 +1,10 @@
 // The whole product as the SAP front end meets it: registered with regsvr32,
-// driven by a VBScript under the 32-bit cscript (an STA client, so every call
-// crosses the type-library marshaler), launching the recorder through a custom
-// command; the script's checks, the recorder's command lines and the trace.
+// driven by a VBScript under the cscript of the test's own bitness (an STA
+// client, so every call crosses the type-library marshaler), launching the
+// recorder through a custom command; the script's checks, the recorder's
+// command lines and the trace. In 64 bits the second launch starts the 32-bit
+// recorder where 32-bit programs run: the viewer a custom command names may be
+// of either bitness.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -52,16 +55,20 @@ class EndToEndTest : public testing::Test {
 
 TEST_F(EndToEndTest, SapLikeScriptShowsDocuments) {
   const std::wstring recorder = testing_paths::ToolPath(L"recorder");
+  const std::wstring secondRecorder = sizeof(void*) == 8 && testing_paths::Runs32BitPrograms()
+                                          ? testing_paths::X32BuildDirectory() + L"recorder.exe"
+                                          : recorder;
   const std::wstring script = testing_paths::ProgramDirectory() + L"sap_client.vbs";
-  CapturedRun run = RunCapturingDebugOutput(
-      SystemProgram(L"cscript.exe") + L" //nologo " + Quoted(script) + L" " + Quoted(recorder), kScriptTimeoutMs);
+  CapturedRun run = RunCapturingDebugOutput(SystemProgram(L"cscript.exe") + L" //nologo " + Quoted(script) + L" " +
+                                                Quoted(recorder) + L" " + Quoted(secondRecorder),
+                                            kScriptTimeoutMs);
   ASSERT_TRUE(run.started);
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(0u, run.exitCode) << "the script's own checks failed (its output above says which)";
 
   const std::wstring base = L"zevtest://archive.example:8080/sap/bc/contentserver/.archiveLink?viewDoc&contRep=A1";
   const std::wstring first = Quoted(recorder) + L" " + Quoted(base + L"&docID=DOC%201%262");
-  const std::wstring second = Quoted(recorder) + L" " + Quoted(base + L"&docID=DOC%202");
+  const std::wstring second = Quoted(secondRecorder) + L" " + Quoted(base + L"&docID=DOC%202");
   const std::wstring missing = L"\"C:\\no\\such\\viewer.exe\" " + Quoted(base + L"&docID=DOC%202");
 
   std::vector<std::wstring> messages = TraceMessages(run);

@@ -1,5 +1,8 @@
 // The DLL's resources as the platform's loader finds them: the two registration
 // scripts byte for byte with their languages, string 100, the version strings.
+// The 64-bit tree reads the 32-bit DLL's file as well (as data, which works
+// across bitness): both files carry the same resources but for the file
+// description.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -41,10 +44,24 @@ BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR
   return TRUE;
 }
 
-class LibraryFileTest : public testing::Test {
+struct LibraryFile {
+  std::wstring path;
+  const wchar_t* fileDescription;
+};
+
+std::vector<LibraryFile> LibraryFiles() {
+  std::vector<LibraryFile> files = {{testing_paths::DllPath(), test_bitness::kFileDescription}};
+  if (sizeof(void*) == 8 && !testing_paths::X32BuildDirectory().empty()) {
+    files.push_back(
+        {testing_paths::X32BuildDirectory() + test_bitness::kOtherDllFileName, L"Veltara.Desk.ZevEvov (32-bit)"});
+  }
+  return files;
+}
+
+class LibraryFileTest : public testing::TestWithParam<LibraryFile> {
  protected:
   void SetUp() override {
-    module_ = LoadLibraryExW(testing_paths::DllPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    module_ = LoadLibraryExW(GetParam().path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(nullptr, module_) << "error " << GetLastError();
   }
   void TearDown() override {
@@ -68,7 +85,7 @@ class LibraryFileTest : public testing::Test {
   HMODULE module_ = nullptr;
 };
 
-TEST_F(LibraryFileTest, RegistrationScriptsByteForByte) {
+TEST_P(LibraryFileTest, RegistrationScriptsByteForByte) {
   EXPECT_EQ(kAppIdScript, Resource(101, L"REGISTRY", kNeutral));
   EXPECT_EQ(kClassScript, Resource(106, L"REGISTRY", kEnglishUk));
   EXPECT_EQ(std::vector<WORD>{kNeutral}, Languages(101, L"REGISTRY"));
@@ -76,20 +93,20 @@ TEST_F(LibraryFileTest, RegistrationScriptsByteForByte) {
   EXPECT_EQ(std::vector<WORD>{kNeutral}, Languages(1, L"TYPELIB"));
 }
 
-TEST_F(LibraryFileTest, TypeLibraryIsResourceOne) {
+TEST_P(LibraryFileTest, TypeLibraryIsResourceOne) {
   std::string typelib = Resource(1, L"TYPELIB", kNeutral);
   ASSERT_GT(typelib.size(), 4u);
   EXPECT_EQ("MSFT", typelib.substr(0, 4));
 }
 
-TEST_F(LibraryFileTest, ProjectNameString) {
+TEST_P(LibraryFileTest, ProjectNameString) {
   wchar_t text[64] = {};
   ASSERT_GT(LoadStringW(module_, 100, text, 64), 0);
   EXPECT_STREQ(L"Veltara.Desk.ZevEvov", text);
 }
 
-TEST_F(LibraryFileTest, VersionStrings) {
-  std::wstring path = testing_paths::DllPath();
+TEST_P(LibraryFileTest, VersionStrings) {
+  const std::wstring& path = GetParam().path;
   DWORD size = GetFileVersionInfoSizeW(path.c_str(), nullptr);
   ASSERT_GT(size, 0u);
   std::string block(size, '\0');
@@ -98,7 +115,7 @@ TEST_F(LibraryFileTest, VersionStrings) {
     const wchar_t* key;
     const wchar_t* value;
   } expected[] = {
-      {L"FileDescription", test_bitness::kFileDescription},
+      {L"FileDescription", GetParam().fileDescription},
       {L"InternalName", L"Veltara.Desk.ZevEvov.dll"},
       {L"OriginalFilename", L"Veltara.Desk.ZevEvov.dll"},
       {L"ProductName", L"Veltara.Desk"},
@@ -112,9 +129,14 @@ TEST_F(LibraryFileTest, VersionStrings) {
   }
 }
 
-TEST_F(LibraryFileTest, ManifestRunsAsInvoker) {
+TEST_P(LibraryFileTest, ManifestRunsAsInvoker) {
   std::string manifest = Resource(2, MAKEINTRESOURCEW(24), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
   EXPECT_NE(std::string::npos, manifest.find("level=\"asInvoker\"")) << manifest;
 }
+
+INSTANTIATE_TEST_SUITE_P(BothBitnesses, LibraryFileTest, testing::ValuesIn(LibraryFiles()),
+                         [](const testing::TestParamInfo<LibraryFile>& info) {
+                           return info.param.path.find(L".x64.") != std::wstring::npos ? "x64" : "x32";
+                         });
 
 }  // namespace

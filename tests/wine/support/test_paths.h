@@ -15,4 +15,12 @@ std::wstring DllPath();
 // Full Windows path of a program built from tools/ (name without ".exe").
 std::wstring ToolPath(const wchar_t* name);
 
+// The 32-bit tree's output folder, with a trailing backslash, as the 64-bit
+// tree's tests are told it (ZEVEVOV_X32_BIN); empty when not told.
+std::wstring X32BuildDirectory();
+
+// Whether 32-bit Windows programs run here (ZEVEVOV_RUNS_32BIT): the machine
+// may refuse Wine's 32-bit loader.
+bool Runs32BitPrograms();
+
 }  // namespace testing_paths
