@@ -318,6 +318,8 @@ void ViewerCore::RestoreFocus(std::uintptr_t window) {
   // instead of weeks.
   platform_.Sleep(m_FocusWaitMS > 0 ? static_cast<std::uint32_t>(m_FocusWaitMS) : 0u);
   platform_.SetForeground(window);
+  // Window handles carry 32 significant bits, sign-extended in a 64-bit
+  // process: the cast loses nothing and shows what a 32-bit process would.
   Trace(platform_, u"exit Show -> restore old Wnd %i, after %d seconds\r\n",
         {static_cast<std::int32_t>(static_cast<std::uint32_t>(window)), m_FocusWaitMS});
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -264,22 +265,28 @@ TEST(Show, QuoteInServerCannotStartASecondProgram) {
 }
 
 TEST(Show, FocusIsGivenBackAfterTheWait) {
+  // A window handle means 32 bits, sign-extended in a 64-bit process: the
+  // trace shows the number a 32-bit process would, the call gets the handle whole.
+  const std::uintptr_t highWindow = static_cast<std::uintptr_t>(static_cast<std::intptr_t>(INT32_MIN + 16));
   const struct {
     const char16_t* wait;
     std::uint32_t slept;
     const char16_t* shown;
     bool launchFails;
+    std::uintptr_t window;
+    const char16_t* shownWindow;
   } cases[] = {
-      {u"2000", 2000, u"2000", false},
-      {u"", 2000, u"2000", false},
-      {u"0", 0, u"0", false},
-      {u"-5", 0, u"-5", false},
-      {u"-2147483648", 0, u"-2147483648", false},
-      {u"300", 300, u"300", true},
+      {u"2000", 2000, u"2000", false, 987654, u"987654"},
+      {u"", 2000, u"2000", false, 987654, u"987654"},
+      {u"0", 0, u"0", false, 987654, u"987654"},
+      {u"-5", 0, u"-5", false, 987654, u"987654"},
+      {u"-2147483648", 0, u"-2147483648", false, 987654, u"987654"},
+      {u"300", 300, u"300", true, 987654, u"987654"},
+      {u"10", 10, u"10", false, highWindow, u"-2147483632"},
   };
   for (const auto& c : cases) {
     FakeViewerPlatform platform;
-    platform.foregroundWindow = 987654;
+    platform.foregroundWindow = c.window;
     platform.shellResult.succeeded = !c.launchFails;
     ViewerCore viewer(platform);
     viewer.put_KeepFocusOnSap(Bstr(u"true"));
@@ -290,10 +297,10 @@ TEST(Show, FocusIsGivenBackAfterTheWait) {
     EXPECT_EQ(platform.events,
               (std::vector<std::string>{"foreground", "foreground", "trace", "shell",
                                         "sleep " + std::to_string(c.slept),
-                                        "set foreground 987654", "trace"}))
+                                        "set foreground " + std::to_string(c.window), "trace"}))
         << testing::PrintToString(std::u16string(c.wait));
-    EXPECT_EQ(platform.Messages().back(),
-              u"exit Show -> restore old Wnd 987654, after "s + c.shown + u" seconds\r\n");
+    EXPECT_EQ(platform.Messages().back(), u"exit Show -> restore old Wnd "s + c.shownWindow + u", after " +
+                                              c.shown + u" seconds\r\n");
   }
 }
 
