@@ -4,7 +4,7 @@
 #include <new>
 
 #include "server/com_object_cached.h"
-#include "server/exception_barrier.h"
+#include "base/exception_barrier.h"
 #include "server/server_module.h"
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "base/win/critical_section_guard.h"
 #include "server/module_base.h"
 
 namespace {
@@ -17,7 +18,7 @@ void* LoadSlot(ClassEntry& entry) {
 
 ClassTable::ClassTable(HINSTANCE typeLibraryInstance, std::span<ClassEntry* const> classes)
     : typeLibraryInstance_(typeLibraryInstance), classes_(classes) {
-  if (classTableLock_.Initialize()) {
+  if (SUCCEEDED(classTableLock_.Initialize())) {
     ready_ = 1;
   } else {
     initFailed = true;

@@ -8,7 +8,7 @@
 #include <span>
 
 #include "server/class_entry.h"
-#include "server/critical_section.h"
+#include "base/win/critical_section.h"
 
 class ClassTable {
  public:

@@ -6,59 +6,17 @@
 #include <new>
 
 #include "base/win/com_ref.h"
+#include "base/win/critical_section_guard.h"
+#include "base/win/unique_bstr.h"
+#include "base/win/unique_type_blocks.h"
 #include "server/server_module.h"
 
 struct CComTypeInfoHolder::NameEntry {
-  NameEntry() = default;
-  NameEntry(const NameEntry&) = delete;
-  NameEntry& operator=(const NameEntry&) = delete;
-  ~NameEntry() { SysFreeString(name); }
-
-  // Owned; null when the member's name could not be read.
-  BSTR name = nullptr;
+  // Null when the member's name could not be read.
+  UniqueBstr name;
   int length = 0;
   DISPID id = DISPID_UNKNOWN;
 };
-
-namespace {
-
-// Owns the attributes of a type information while they are read.
-class TypeAttributes {
- public:
-  explicit TypeAttributes(ITypeInfo* info) : info_(info) {
-    if (FAILED(info_->GetTypeAttr(&attributes_))) attributes_ = nullptr;
-  }
-  TypeAttributes(const TypeAttributes&) = delete;
-  TypeAttributes& operator=(const TypeAttributes&) = delete;
-  ~TypeAttributes() {
-    if (attributes_ != nullptr) info_->ReleaseTypeAttr(attributes_);
-  }
-  const TYPEATTR* get() const { return attributes_; }
-
- private:
-  ITypeInfo* info_;
-  TYPEATTR* attributes_ = nullptr;
-};
-
-// Owns one function description while it is read.
-class FunctionDescription {
- public:
-  FunctionDescription(ITypeInfo* info, UINT index) : info_(info) {
-    if (FAILED(info_->GetFuncDesc(index, &description_))) description_ = nullptr;
-  }
-  FunctionDescription(const FunctionDescription&) = delete;
-  FunctionDescription& operator=(const FunctionDescription&) = delete;
-  ~FunctionDescription() {
-    if (description_ != nullptr) info_->ReleaseFuncDesc(description_);
-  }
-  const FUNCDESC* get() const { return description_; }
-
- private:
-  ITypeInfo* info_;
-  FUNCDESC* description_ = nullptr;
-};
-
-}  // namespace
 
 bool CComTypeInfoHolder::Loaded() const {
   return typeInfo_.load(std::memory_order_acquire) != nullptr &&
@@ -95,25 +53,25 @@ HRESULT CComTypeInfoHolder::LoadTypeInfo(LCID locale) {
 }
 
 HRESULT CComTypeInfoHolder::BuildNameCache(ITypeInfo* info) {
-  TypeAttributes attributes(info);
+  UniqueTypeAttributes attributes(info);
   // Without attributes there is no cache yet; the next call tries again.
-  if (attributes.get() == nullptr) return S_OK;
+  if (FAILED(info->GetTypeAttr(attributes.put()))) return S_OK;
 
-  const int count = attributes.get()->cFuncs;
+  const int count = attributes->cFuncs;
   std::unique_ptr<NameEntry[]> cache;
   if (count > 0) {
     cache.reset(new (std::nothrow) NameEntry[count]);
     if (!cache) return E_OUTOFMEMORY;
   }
   for (int index = 0; index < count; ++index) {
-    FunctionDescription function(info, static_cast<UINT>(index));
-    if (function.get() == nullptr) continue;
+    UniqueFunctionDescription function(info);
+    if (FAILED(info->GetFuncDesc(static_cast<UINT>(index), function.put()))) continue;
+    UniqueBstr name;
+    if (FAILED(info->GetDocumentation(function->memid, name.put(), nullptr, nullptr, nullptr))) continue;
     NameEntry& entry = cache[index];
-    BSTR name = nullptr;
-    if (FAILED(info->GetDocumentation(function.get()->memid, &name, nullptr, nullptr, nullptr))) continue;
-    entry.name = name;
-    entry.length = static_cast<int>(SysStringLen(name));
-    entry.id = function.get()->memid;
+    entry.length = static_cast<int>(SysStringLen(name.get()));
+    entry.name.reset(name.release());
+    entry.id = function->memid;
   }
   nameCount_ = count;
   nameCache_.store(cache.release(), std::memory_order_release);
@@ -161,8 +119,8 @@ HRESULT CComTypeInfoHolder::GetIDsOfNames(LPOLESTR* names, UINT count, LCID loca
     for (int index = nameCount_ - 1; index >= 0; --index) {
       const NameEntry& entry = cache[index];
       // An entry without a name matches nothing, not even an empty name.
-      if (entry.name == nullptr || static_cast<size_t>(entry.length) != length) continue;
-      if (std::memcmp(entry.name, names[0], length * sizeof(OLECHAR)) == 0) {
+      if (!entry.name || static_cast<size_t>(entry.length) != length) continue;
+      if (std::memcmp(entry.name.get(), names[0], length * sizeof(OLECHAR)) == 0) {
         ids[0] = entry.id;
         return S_OK;
       }

@@ -6,7 +6,7 @@
 #include <oaidl.h>
 
 #include "server/com_type_info_holder.h"
-#include "server/exception_barrier.h"
+#include "base/exception_barrier.h"
 
 template <typename Interface, CComTypeInfoHolder& holder>
 class IDispatchImpl : public Interface {

@@ -1,5 +1,7 @@
 #include "server/module_base.h"
 
+#include "base/win/critical_section_guard.h"
+
 bool initFailed = false;
 
 namespace {
@@ -9,7 +11,7 @@ ModuleBase* current = nullptr;
 }  // namespace
 
 ModuleBase::ModuleBase(HINSTANCE instance) : moduleInstance_(instance), resourceInstance_(instance) {
-  if (!resourceLock_.Initialize()) {
+  if (FAILED(resourceLock_.Initialize())) {
     if (IsDebuggerPresent()) {
       OutputDebugStringW(L"ERROR : Unable to initialize critical section in ModuleBase\n");
     }

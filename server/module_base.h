@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "server/critical_section.h"
+#include "base/win/critical_section.h"
 
 // Set when any process-wide record cannot set up its critical section; the
 // library then refuses to load.

@@ -1,8 +1,10 @@
 #include "server/registration.h"
 
+#include "base/hresult.h"
 #include "base/win/com_ref.h"
 #include "base/win/last_error.h"
 #include "base/win/unique_bstr.h"
+#include "base/win/unique_type_blocks.h"
 #include "registrar/win/per_user_registration.h"
 #include "registrar/win/reg_object.h"
 #include "resource_ids.h"
@@ -72,12 +74,9 @@ HRESULT RegisterTypeLibrary(HMODULE module) {
   result = registerTypeLib(library.get(), path.data(), hasDirectory ? directory.data() : nullptr);
   if (FAILED(result)) return result;
 
-  TLIBATTR* attributes = nullptr;
-  result = library.get()->GetLibAttr(&attributes);
-  if (FAILED(result)) return result;
-  result = RegisterNeutralLocaleAlias(*attributes, path);
-  library.get()->ReleaseTLibAttr(attributes);
-  return result;
+  UniqueTypeLibAttributes attributes(library.get());
+  RETURN_IF_FAILED(library->GetLibAttr(attributes.put()));
+  return RegisterNeutralLocaleAlias(*attributes.get(), path);
 }
 
 HRESULT UnregisterTypeLibrary(HMODULE module) {
@@ -85,19 +84,14 @@ HRESULT UnregisterTypeLibrary(HMODULE module) {
   std::wstring path;
   HRESULT result = LoadModuleTypeLibrary(module, library.put(), &path);
   if (FAILED(result)) return result;
-  TLIBATTR* attributes = nullptr;
-  result = library.get()->GetLibAttr(&attributes);
-  if (FAILED(result)) return result;
-  result = RemoveNeutralLocaleAlias(*attributes);
-  if (SUCCEEDED(result)) {
-    UnRegisterTypeLibFunction unregisterTypeLib =
-        ChooseTypeLibFunction("UnRegisterTypeLibForUser", &UnRegisterTypeLib);
-    result = unregisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum, attributes->lcid,
-                               attributes->syskind);
-    if (SUCCEEDED(result)) PruneEmptyTypeLibKeys(*attributes);
-  }
-  library.get()->ReleaseTLibAttr(attributes);
-  return result;
+  UniqueTypeLibAttributes attributes(library.get());
+  RETURN_IF_FAILED(library->GetLibAttr(attributes.put()));
+  RETURN_IF_FAILED(RemoveNeutralLocaleAlias(*attributes.get()));
+  UnRegisterTypeLibFunction unregisterTypeLib = ChooseTypeLibFunction("UnRegisterTypeLibForUser", &UnRegisterTypeLib);
+  RETURN_IF_FAILED(unregisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
+                                     attributes->lcid, attributes->syskind));
+  PruneEmptyTypeLibKeys(*attributes.get());
+  return S_OK;
 }
 
 // Every class of the class table runs its own registration routine (the

@@ -6,7 +6,7 @@
 #include <cwchar>
 
 #include "registrar/win/per_user_registration.h"
-#include "server/exception_barrier.h"
+#include "base/exception_barrier.h"
 #include "server/module_base.h"
 #include "server/registration.h"
 #include "server/thread_locale_scope.h"

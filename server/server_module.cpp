@@ -3,6 +3,7 @@
 #include <new>
 
 #include "VeltaraDeskZevEvov.h"
+#include "base/win/critical_section_guard.h"
 #include "registrar/win/reg_object.h"
 #include "server/app_id.h"
 #include "server/module_base.h"
@@ -16,7 +17,7 @@ CVeltaraDeskZevEvovModule* current = nullptr;
 CVeltaraDeskZevEvovModule::CVeltaraDeskZevEvovModule(const ClassTable& classes)
     : libraryId_(LIBID_VeltaraDeskZevEvovLib), classes_(classes) {
   current = this;
-  if (staticLock_.Initialize()) {
+  if (SUCCEEDED(staticLock_.Initialize())) {
     ready_ = 1;
   } else {
     initFailed = true;

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "server/class_table.h"
-#include "server/critical_section.h"
+#include "base/win/critical_section.h"
 
 namespace registrar {
 struct IRegistrarBase;

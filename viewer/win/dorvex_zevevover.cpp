@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "server/critical_section.h"
-#include "server/exception_barrier.h"
+#include "base/win/critical_section_guard.h"
+#include "base/exception_barrier.h"
 #include "viewer/win/bstr_string_out.h"
 #include "viewer/win/incoming_bstr.h"
 
