@@ -8,6 +8,7 @@
 #include <span>
 
 #include "server/class_entry.h"
+#include "base/hresult.h"
 #include "base/win/critical_section.h"
 
 class ClassTable {
@@ -31,8 +32,7 @@ class ClassTable {
   HRESULT ForEachEntry(Visit&& visit) const {
     for (ClassEntry* entry : classes_) {
       if (entry == nullptr) continue;
-      const HRESULT result = visit(*entry);
-      if (FAILED(result)) return result;
+      RETURN_IF_FAILED(visit(*entry));
     }
     return S_OK;
   }

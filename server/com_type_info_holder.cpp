@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 
+#include "base/hresult.h"
 #include "base/win/com_ref.h"
 #include "base/win/critical_section_guard.h"
 #include "base/win/unique_bstr.h"
@@ -27,29 +28,24 @@ HRESULT CComTypeInfoHolder::LoadTypeInfo(LCID locale) {
   if (Loaded()) return S_OK;
   CVeltaraDeskZevEvovModule* module = CVeltaraDeskZevEvovModule::Current();
   CriticalSectionGuard guard(module->StaticLock());
+  // Another thread may have loaded it while this one waited for the lock.
+  if (typeInfo_.load(std::memory_order_acquire) == nullptr) RETURN_IF_FAILED(LoadInterfaceTypeInfo(locale, *module));
+  if (nameCache_.load(std::memory_order_acquire) != nullptr) return S_OK;
+  return BuildNameCache(typeInfo_.load(std::memory_order_acquire));
+}
 
-  HRESULT result = E_FAIL;
-  if (typeInfo_.load(std::memory_order_acquire) != nullptr) {
-    // Another thread loaded it while this one waited for the lock.
-    result = S_OK;
-  } else {
-    ComRef<ITypeLib> library;
-    result = LoadRegTypeLib(*libraryId_, majorVersion_, minorVersion_, locale, library.put());
-    ComRef<ITypeInfo> info;
-    if (SUCCEEDED(result)) result = library->GetTypeInfoOfGuid(*iid_, info.put());
-    if (SUCCEEDED(result)) {
-      ComRef<ITypeInfo2> info2;
-      ITypeInfo* kept = SUCCEEDED(info->QueryInterface(IID_ITypeInfo2, reinterpret_cast<void**>(info2.put())))
-                            ? info2.release()
-                            : info.release();
-      typeInfo_.store(kept, std::memory_order_release);
-      module->AddTermCallback(&ReleaseTypeInfo, reinterpret_cast<DWORD_PTR>(this));
-      result = S_OK;
-    }
-  }
-  ITypeInfo* info = typeInfo_.load(std::memory_order_acquire);
-  if (info != nullptr && nameCache_.load(std::memory_order_acquire) == nullptr) result = BuildNameCache(info);
-  return result;
+HRESULT CComTypeInfoHolder::LoadInterfaceTypeInfo(LCID locale, CVeltaraDeskZevEvovModule& module) {
+  ComRef<ITypeLib> library;
+  RETURN_IF_FAILED(LoadRegTypeLib(*libraryId_, majorVersion_, minorVersion_, locale, library.put()));
+  ComRef<ITypeInfo> info;
+  RETURN_IF_FAILED(library->GetTypeInfoOfGuid(*iid_, info.put()));
+  ComRef<ITypeInfo2> info2;
+  ITypeInfo* kept = SUCCEEDED(info->QueryInterface(IID_ITypeInfo2, reinterpret_cast<void**>(info2.put())))
+                        ? info2.release()
+                        : info.release();
+  typeInfo_.store(kept, std::memory_order_release);
+  module.AddTermCallback(&ReleaseTypeInfo, reinterpret_cast<DWORD_PTR>(this));
+  return S_OK;
 }
 
 HRESULT CComTypeInfoHolder::BuildNameCache(ITypeInfo* info) {

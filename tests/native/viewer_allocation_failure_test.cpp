@@ -1,6 +1,7 @@
 // Allocation failures inside the viewer: this file replaces the global
-// allocation functions of the test program with ones that can be told to
-// fail one chosen allocation.
+// allocation functions of its test program with ones that can be told to
+// fail one chosen allocation. The members are called through the exception
+// barrier, as the COM members call them.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "base/exception_barrier.h"
 #include "tests/native/viewer_fake_platform.h"
 #include "viewer/viewer_core.h"
 
@@ -103,7 +105,8 @@ TEST(AllocationFailure, StringPutLeavesTheFieldNull) {
     HResult result;
     {
       FailingAllocation failFirst(0);
-      result = (viewer.*c.put)(Bstr(u"another value too long for the small-string area"));
+      result = ExceptionBarrier(
+          [&] { return (viewer.*c.put)(Bstr(u"another value too long for the small-string area")); });
     }
     EXPECT_EQ(result, hr::kOutOfMemory) << c.name;
     EXPECT_EQ(Read(viewer, c.get), std::nullopt) << c.name;
@@ -245,8 +248,8 @@ class UncountedPlatform : public ViewerPlatform {
   FakeViewerPlatform& fake_;
 };
 
-// Every allocation of a Show in turn fails: the call never lets an exception
-// out, reports either success or kOutOfMemory, never reports a failed launch
+// Every allocation of a Show in turn fails: the call reports either success or
+// kOutOfMemory, never reports a failed launch
 // as 0, and leaves the results alone when it stops before the launch.
 TEST(AllocationFailure, ShowFailsCleanlyAtEveryAllocation) {
   bool exhausted = false;
@@ -273,7 +276,7 @@ TEST(AllocationFailure, ShowFailsCleanlyAtEveryAllocation) {
     HResult result;
     {
       FailingAllocation failNth(n);
-      result = viewer.Show();
+      result = ExceptionBarrier([&] { return viewer.Show(); });
       exhausted = !FailingAllocation::Injected();
     }
     std::int32_t returnCode = 0;
