@@ -38,15 +38,15 @@ add_portable_library()
 
 # The Windows layer beneath the entry points; test programs link it directly.
 file(GLOB WINDOWS_LAYER_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/comframe/*.cpp
   ${CMAKE_SOURCE_DIR}/viewer/win/*.cpp
   ${CMAKE_SOURCE_DIR}/registrar/win/*.cpp)
-add_library(winlayer STATIC ${WINDOWS_LAYER_SOURCES} ${CMAKE_SOURCE_DIR}/server/interface_ids.cpp)
+add_library(winlayer STATIC ${WINDOWS_LAYER_SOURCES})
 add_dependencies(winlayer interface_description)
 target_include_directories(winlayer PUBLIC ${CMAKE_SOURCE_DIR} ${GENERATED_DIR} ${CMAKE_SOURCE_DIR}/resources)
 target_link_libraries(winlayer PUBLIC portable ${SYSTEM_LIBS})
 
 file(GLOB SERVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/server/*.cpp)
-list(REMOVE_ITEM SERVER_SOURCES ${CMAKE_SOURCE_DIR}/server/interface_ids.cpp)
 set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/resources/VeltaraDeskZevEvov.rc)
 set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES OBJECT_DEPENDS
   "${GENERATED_DIR}/VeltaraDeskZevEvov.tlb;${CMAKE_SOURCE_DIR}/resources/appid.rgs;${CMAKE_SOURCE_DIR}/resources/dorvex_zevevover.rgs;${CMAKE_SOURCE_DIR}/resources/VeltaraDeskZevEvov.manifest;${CMAKE_SOURCE_DIR}/resources/resource_ids.h")

@@ -16,8 +16,7 @@ void* LoadSlot(ClassEntry& entry) {
 
 }  // namespace
 
-ClassTable::ClassTable(HINSTANCE typeLibraryInstance, std::span<ClassEntry* const> classes)
-    : typeLibraryInstance_(typeLibraryInstance), classes_(classes) {
+ClassTable::ClassTable(std::span<ClassEntry* const> classes) : classes_(classes) {
   if (SUCCEEDED(classTableLock_.Initialize())) {
     ready_ = 1;
   } else {

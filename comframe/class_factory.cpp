@@ -1,12 +1,12 @@
-#include "server/class_factory.h"
+#include "comframe/class_factory.h"
 
 #include <memory>
 #include <new>
 
-#include "server/com_object_cached.h"
 #include "base/exception_barrier.h"
 #include "base/hresult.h"
-#include "server/server_module.h"
+#include "comframe/com_module.h"
+#include "comframe/com_object_cached.h"
 
 namespace {
 

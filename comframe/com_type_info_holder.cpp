@@ -1,4 +1,4 @@
-#include "server/com_type_info_holder.h"
+#include "comframe/com_type_info_holder.h"
 
 #include <cstring>
 #include <cwchar>
@@ -10,7 +10,7 @@
 #include "base/win/critical_section_guard.h"
 #include "base/win/unique_bstr.h"
 #include "base/win/unique_type_blocks.h"
-#include "server/server_module.h"
+#include "comframe/com_module.h"
 
 struct CComTypeInfoHolder::NameEntry {
   // Null when the member's name could not be read.
@@ -26,7 +26,7 @@ bool CComTypeInfoHolder::Loaded() const {
 
 HRESULT CComTypeInfoHolder::LoadTypeInfo(LCID locale) {
   if (Loaded()) return S_OK;
-  CVeltaraDeskZevEvovModule* module = CVeltaraDeskZevEvovModule::Current();
+  ComModule* module = ComModule::Current();
   CriticalSectionGuard guard(module->StaticLock());
   // Another thread may have loaded it while this one waited for the lock.
   if (typeInfo_.load(std::memory_order_acquire) == nullptr) RETURN_IF_FAILED(LoadInterfaceTypeInfo(locale, *module));
@@ -34,7 +34,7 @@ HRESULT CComTypeInfoHolder::LoadTypeInfo(LCID locale) {
   return BuildNameCache(typeInfo_.load(std::memory_order_acquire));
 }
 
-HRESULT CComTypeInfoHolder::LoadInterfaceTypeInfo(LCID locale, CVeltaraDeskZevEvovModule& module) {
+HRESULT CComTypeInfoHolder::LoadInterfaceTypeInfo(LCID locale, ComModule& module) {
   ComRef<ITypeLib> library;
   RETURN_IF_FAILED(LoadRegTypeLib(*libraryId_, majorVersion_, minorVersion_, locale, library.put()));
   ComRef<ITypeInfo> info;

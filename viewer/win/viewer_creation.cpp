@@ -1,10 +1,10 @@
-#include "server/viewer_creation.h"
+#include "viewer/win/viewer_creation.h"
 
 #include <memory>
 
 #include "base/hresult.h"
-#include "server/com_agg_object.h"
-#include "server/com_object.h"
+#include "comframe/com_agg_object.h"
+#include "comframe/com_object.h"
 #include "viewer/win/dorvex_zevevover.h"
 
 namespace {

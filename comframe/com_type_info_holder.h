@@ -11,7 +11,7 @@
 
 #include <atomic>
 
-class CVeltaraDeskZevEvovModule;
+class ComModule;
 
 class CComTypeInfoHolder {
  public:
@@ -35,7 +35,7 @@ class CComTypeInfoHolder {
   // Under staticLock: the type information and the name cache, each unless
   // another thread made it first.
   HRESULT LoadTypeInfo(LCID locale);
-  HRESULT LoadInterfaceTypeInfo(LCID locale, CVeltaraDeskZevEvovModule& module);
+  HRESULT LoadInterfaceTypeInfo(LCID locale, ComModule& module);
   HRESULT BuildNameCache(ITypeInfo* info);
   // The termination callback; argument is the holder.
   static void ReleaseTypeInfo(DWORD_PTR holder);
