@@ -292,6 +292,8 @@ void ViewerCore::RestoreFocus(std::uintptr_t window) {
   // instead of weeks.
   platform_.Sleep(m_FocusWaitMS > 0 ? static_cast<std::uint32_t>(m_FocusWaitMS) : 0u);
   platform_.SetForeground(window);
+  // The line says "seconds", but the number is FocusWaitMS, in milliseconds:
+  // the text stands as support staff and their log filters know it.
   Trace(platform_, u"exit Show -> restore old Wnd %i, after %d seconds\r\n",
         {static_cast<std::int32_t>(static_cast<std::uint32_t>(window)), m_FocusWaitMS});
 }
