@@ -1,71 +1,15 @@
-// Allocation failures inside the viewer: this file replaces the global
-// allocation functions of its test program with ones that can be told to
-// fail one chosen allocation. The members are called through the exception
-// barrier, as the COM members call them.
+// Allocation failures inside the viewer, one chosen allocation at a time. The
+// members are called through the exception barrier, as the COM members call
+// them.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
 #include <optional>
 #include <string>
 
 #include "base/exception_barrier.h"
 #include "tests/native/viewer_fake_platform.h"
+#include "tests/support/failing_allocation.h"
 #include "viewer/viewer_core.h"
-
-namespace {
-
-long g_allocationsBeforeFailure = -1;  // -1: no failure planned
-bool g_failureInjected = false;
-
-void* Allocate(std::size_t size) {
-  if (g_allocationsBeforeFailure == 0) {
-    g_allocationsBeforeFailure = -1;
-    g_failureInjected = true;
-    return nullptr;
-  }
-  if (g_allocationsBeforeFailure > 0) --g_allocationsBeforeFailure;
-  return std::malloc(size == 0 ? 1 : size);
-}
-
-void* AllocateOrThrow(std::size_t size) {
-  if (void* p = Allocate(size)) return p;
-  throw std::bad_alloc();
-}
-
-// Fails allocation number n (counted from 0) made while it lives.
-class FailingAllocation {
- public:
-  explicit FailingAllocation(long n) {
-    g_failureInjected = false;
-    g_allocationsBeforeFailure = n;
-  }
-  ~FailingAllocation() { g_allocationsBeforeFailure = -1; }
-  static bool Injected() { return g_failureInjected; }
-};
-
-// Allocations made while it lives are not counted and never fail.
-class UncountedAllocations {
- public:
-  UncountedAllocations() : saved_(g_allocationsBeforeFailure) { g_allocationsBeforeFailure = -1; }
-  ~UncountedAllocations() { g_allocationsBeforeFailure = saved_; }
-
- private:
-  long saved_;
-};
-
-}  // namespace
-
-void* operator new(std::size_t size) { return AllocateOrThrow(size); }
-void* operator new[](std::size_t size) { return AllocateOrThrow(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 

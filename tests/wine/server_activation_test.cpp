@@ -13,7 +13,7 @@
 
 #include "VeltaraDeskZevEvov.h"
 #include "base/win/com_ref.h"
-#include "hresult_check.h"
+#include "tests/support/hresult_check.h"
 #include "test_registration.h"
 
 namespace {

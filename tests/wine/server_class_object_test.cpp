@@ -14,7 +14,7 @@
 #include "VeltaraDeskZevEvov.h"
 #include "child_process.h"
 #include "base/win/com_ref.h"
-#include "hresult_check.h"
+#include "tests/support/hresult_check.h"
 #include "loaded_server.h"
 #include "process_runner.h"
 

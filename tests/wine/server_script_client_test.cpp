@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "hresult_check.h"
+#include "tests/support/hresult_check.h"
 #include "process_runner.h"
 #include "test_registration.h"
 

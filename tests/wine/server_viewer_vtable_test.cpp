@@ -19,8 +19,8 @@
 #include "VeltaraDeskZevEvov.h"
 #include "child_process.h"
 #include "base/win/com_ref.h"
-#include "debug_capture.h"
-#include "hresult_check.h"
+#include "tools/trace_capture/debug_capture.h"
+#include "tests/support/hresult_check.h"
 #include "loaded_server.h"
 #include "test_paths.h"
 

@@ -18,7 +18,7 @@
 #include "VeltaraDeskZevEvov.h"
 #include "child_process.h"
 #include "base/win/com_ref.h"
-#include "debug_capture.h"
+#include "tools/trace_capture/debug_capture.h"
 #include "loaded_server.h"
 #include "recorder_output.h"
 #include "test_paths.h"

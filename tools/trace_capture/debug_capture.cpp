@@ -1,4 +1,4 @@
-#include "debug_capture.h"
+#include "tools/trace_capture/debug_capture.h"
 
 #include <windows.h>
 
