@@ -9,6 +9,7 @@
 #include "base/exception_barrier.h"
 #include "tests/native/viewer_fake_platform.h"
 #include "tests/support/failing_allocation.h"
+#include "tests/support/hresult_check.h"
 #include "viewer/viewer_core.h"
 
 namespace {
@@ -20,7 +21,7 @@ constexpr std::u16string_view kLong = u"a value too long for the small-string ar
 
 std::optional<std::u16string> Read(const ViewerCore& viewer, Getter getter) {
   FakeStringOut out;
-  EXPECT_EQ((viewer.*getter)(out), hr::kOk);
+  EXPECT_HR(hr::kOk, (viewer.*getter)(out));
   return out.value;
 }
 
@@ -43,7 +44,7 @@ TEST(AllocationFailure, StringPutLeavesTheFieldNull) {
   for (const auto& c : cases) {
     FakeViewerPlatform platform;
     ViewerCore viewer(platform);
-    ASSERT_EQ((viewer.*c.put)(Bstr(kLong)), hr::kOk) << c.name;
+    ASSERT_HR(hr::kOk, (viewer.*c.put)(Bstr(kLong))) << c.name;
     platform.traces.clear();
     platform.events.clear();
     HResult result;
@@ -52,7 +53,7 @@ TEST(AllocationFailure, StringPutLeavesTheFieldNull) {
       result = ExceptionBarrier(
           [&] { return (viewer.*c.put)(Bstr(u"another value too long for the small-string area")); });
     }
-    EXPECT_EQ(result, hr::kOutOfMemory) << c.name;
+    EXPECT_HR(hr::kOutOfMemory, result) << c.name;
     EXPECT_EQ(Read(viewer, c.get), std::nullopt) << c.name;
     EXPECT_TRUE(platform.traces.empty()) << c.name;
     EXPECT_TRUE(platform.events.empty()) << c.name << ": no launch after a failed ShowEx";
@@ -74,14 +75,14 @@ TEST(AllocationFailure, AppendKeepsTheOldValue) {
   for (const auto& c : cases) {
     FakeViewerPlatform platform;
     ViewerCore viewer(platform);
-    ASSERT_EQ((viewer.*c.add)(Bstr(kLong)), hr::kOk) << c.name;
+    ASSERT_HR(hr::kOk, (viewer.*c.add)(Bstr(kLong))) << c.name;
     platform.traces.clear();
     HResult result;
     {
       FailingAllocation failFirst(0);
       result = (viewer.*c.add)(Bstr(u"more"));
     }
-    EXPECT_EQ(result, c.expected) << c.name;
+    EXPECT_HR(c.expected, result) << c.name;
     EXPECT_EQ(Read(viewer, c.get), std::u16string(kLong)) << c.name;
     EXPECT_EQ(platform.traces.size(), c.traces) << c.name;
   }
@@ -114,7 +115,7 @@ TEST(AllocationFailure, GettersWhoseCopyFails) {
     platform.traces.clear();
     FakeStringOut out;
     out.fail = true;
-    EXPECT_EQ((viewer.*c.get)(out), c.expected) << c.name;
+    EXPECT_HR(c.expected, (viewer.*c.get)(out)) << c.name;
     EXPECT_EQ(out.value, std::nullopt) << c.name;
     EXPECT_TRUE(platform.traces.empty()) << c.name;
   }
@@ -130,7 +131,7 @@ TEST(AllocationFailure, ShowFlagNameThatCannotBeMade) {
     FailingAllocation failFirst(0);
     result = viewer.get_ShowFlag(out);
   }
-  EXPECT_EQ(result, hr::kOutOfMemory);
+  EXPECT_HR(hr::kOutOfMemory, result);
   EXPECT_EQ(out.value, u"<untouched>");
 }
 
@@ -212,7 +213,7 @@ TEST(AllocationFailure, ShowFailsCleanlyAtEveryAllocation) {
     viewer.AddCC(Bstr(u"%22%25VIEWER%25%5Cview.exe%22%20%7B0%7D"));
     platform.environment[u"VIEWER"] = u"C:\\Program Files\\Document Viewer";
     platform.processResult = {false, 2};
-    ASSERT_EQ(viewer.Show(), hr::kOk);
+    ASSERT_HR(hr::kOk, viewer.Show());
     ASSERT_EQ(LastErrorText(viewer).substr(0, 23), u"Unable to open the url:");
     const std::u16string before = LastErrorText(viewer);
     platform.processCalls.clear();
@@ -228,7 +229,7 @@ TEST(AllocationFailure, ShowFailsCleanlyAtEveryAllocation) {
     if (result == hr::kOk) {
       EXPECT_EQ(returnCode, 745) << "allocation " << n;
     } else {
-      EXPECT_EQ(result, hr::kOutOfMemory) << "allocation " << n;
+      EXPECT_HR(hr::kOutOfMemory, result) << "allocation " << n;
       EXPECT_EQ(returnCode, 745) << "allocation " << n;
       if (platform.processCalls.empty()) {
         EXPECT_EQ(LastErrorText(viewer), before) << "allocation " << n;
