@@ -12,6 +12,7 @@
 #include "base/win/com_ref.h"
 #include "comframe/class_factory.h"
 #include "comframe/com_module.h"
+#include "idle_outer.h"
 #include "tests/support/failing_allocation.h"
 #include "tests/support/hresult_check.h"
 #include "viewer/win/viewer_creation.h"
@@ -23,24 +24,12 @@ class TestModule final : public ComModule {
   HRESULT UpdateRegistryFromResource(UINT, bool) override { return E_NOTIMPL; }
 };
 
-// An outer object that only needs to exist: creating the aggregate records it
-// and calls none of its methods.
-class OuterStandIn final : public IUnknown {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-};
-
 TEST(FrameAllocationFailure, EveryAllocationOfACreationFailsCleanly) {
   TestModule module;
   ASSERT_TRUE(module.Ready());
   ComRef<IClassFactory> factory;
   ASSERT_HR(S_OK, CreateClassFactory(&CreateViewerInstance, IID_IClassFactory, reinterpret_cast<void**>(factory.put())));
-  OuterStandIn outer;
+  IdleOuter outer;
 
   const struct {
     const char* name;
