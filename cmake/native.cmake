@@ -6,15 +6,15 @@ endforeach()
 include(GoogleTest)
 
 add_executable(native_tests
-  registrar/decimal_number_conversion.cpp
-  tests/native/registrar_key_block_test.cpp
+  tests/native/decimal_number_conversion.cpp
+  tests/native/registrar_key_walker_test.cpp
   tests/native/registrar_module_scripts_test.cpp
-  tests/native/registrar_read_token_test.cpp
   tests/native/registrar_reg_key_handle_test.cpp
   tests/native/registrar_replacement_table_test.cpp
-  tests/native/registrar_script_expansion_test.cpp
+  tests/native/registrar_script_expander_test.cpp
   tests/native/registrar_script_fuzz_test.cpp
-  tests/native/registrar_write_value_test.cpp
+  tests/native/registrar_token_scanner_test.cpp
+  tests/native/registrar_value_writer_test.cpp
   tests/native/viewer_core_properties_test.cpp
   tests/native/viewer_custom_command_test.cpp
   tests/native/viewer_option_values_test.cpp
