@@ -1,21 +1,36 @@
-# Host build: the portable library and its unit tests under ASan and UBSan.
-set(SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
-add_compile_options(${SANITIZE} -g)
-add_link_options(${SANITIZE})
+# Host build: the portable libraries and their unit tests under ASan and UBSan.
+foreach(library IN ITEMS viewer_logic registrar_logic)
+  target_compile_options(${library} PRIVATE -Wall -Wextra -Werror)
+endforeach()
 
-set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-add_subdirectory(${GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+include(GoogleTest)
 
-add_portable_library()
-if(PORTABLE_SOURCES)
-  target_compile_options(portable PRIVATE -Wall -Wextra -Werror)
-endif()
+add_executable(native_tests
+  tests/native/decimal_number_conversion.cpp
+  tests/native/registrar_key_walker_test.cpp
+  tests/native/registrar_module_scripts_test.cpp
+  tests/native/registrar_reg_key_handle_test.cpp
+  tests/native/registrar_replacement_table_test.cpp
+  tests/native/registrar_script_expander_test.cpp
+  tests/native/registrar_script_fuzz_test.cpp
+  tests/native/registrar_token_scanner_test.cpp
+  tests/native/registrar_value_writer_test.cpp
+  tests/native/viewer_core_properties_test.cpp
+  tests/native/viewer_custom_command_test.cpp
+  tests/native/viewer_option_values_test.cpp
+  tests/native/viewer_random_input_test.cpp
+  tests/native/viewer_show_test.cpp
+  tests/native/viewer_text_format_test.cpp
+  tests/native/viewer_trace_test.cpp
+  tests/native/viewer_url_escape_test.cpp
+  tests/native/viewer_user_name_test.cpp)
+target_link_libraries(native_tests PRIVATE viewer_logic registrar_logic test_support GTest::gtest_main)
+gtest_discover_tests(native_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "native.")
 
-file(GLOB NATIVE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
-if(NATIVE_TESTS)
-  add_executable(native_tests ${NATIVE_TESTS})
-  target_link_libraries(native_tests PRIVATE portable GTest::gtest_main)
-  include(GoogleTest)
-  gtest_discover_tests(native_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "native.")
-endif()
+# Replaces the global operator new of its program (tests/support/failing_allocation.h),
+# so it has a program of its own: the tests above keep ASan's new/delete checks.
+add_executable(native_allocation_failure_tests
+  tests/native/viewer_allocation_failure_test.cpp
+  tests/support/failing_allocation.cpp)
+target_link_libraries(native_allocation_failure_tests PRIVATE viewer_logic test_support GTest::gtest_main)
+gtest_discover_tests(native_allocation_failure_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "native.")

@@ -1,4 +1,4 @@
-# Cross build: the DLL, its Windows layer, the tools and the tests that run
+# Cross build: the DLL and its Windows layers, the tools and the tests that run
 # under Wine in the build tree's own prefix.
 enable_language(RC)
 
@@ -36,16 +36,8 @@ set(OUTPUT_DIR ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${OUTPUT_DIR})
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${OUTPUT_DIR})
 set(WINE_PREFIX_DIR ${CMAKE_BINARY_DIR}/wineprefix)
+# Test programs run under Wine in the build tree's own prefix.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run;${WINE_LOADER_OPTION};${WINE_PREFIX_DIR})
-
-set(SYSTEM_LIBS ole32 oleaut32 uuid advapi32 shell32 user32 secur32)
-set(TEST_SYSTEM_LIBS version)
-add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
-# Small rather than fast (the preset builds MinSizeRel): unused functions and
-# data of the static runtime are dropped at link time.
-add_compile_options(-Wall -Wextra -ffunction-sections -fdata-sections)
-# Only system DLLs in the import table: libgcc, libstdc++ and winpthreads go in statically.
-add_link_options(-static -Wl,--enable-stdcall-fixup)
 
 # Interface description: type library, C++ declarations and identifiers.
 set(GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
@@ -65,56 +57,93 @@ foreach(kind IN ITEMS "t;VeltaraDeskZevEvov.tlb" "h;VeltaraDeskZevEvov.h" "u;Vel
 endforeach()
 add_custom_target(interface_description DEPENDS ${GENERATED_FILES})
 
-add_portable_library()
+# The generic COM frame: object templates, interface table, IDispatch, type
+# information holder, class factory, module lock count.
+add_library(comframe STATIC
+  comframe/class_factory.cpp
+  comframe/com_module.cpp
+  comframe/com_type_info_holder.cpp
+  comframe/interface_table.cpp)
+target_link_libraries(comframe PUBLIC base ole32 oleaut32 uuid)
 
-# The Windows layer beneath the entry points; test programs link it directly.
-file(GLOB WINDOWS_LAYER_SOURCES CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/viewer/win/*.cpp
-  ${CMAKE_SOURCE_DIR}/registrar/win/*.cpp)
-add_library(winlayer STATIC ${WINDOWS_LAYER_SOURCES} ${CMAKE_SOURCE_DIR}/server/interface_ids.cpp)
-add_dependencies(winlayer interface_description)
-target_include_directories(winlayer PUBLIC ${CMAKE_SOURCE_DIR} ${GENERATED_DIR} ${CMAKE_SOURCE_DIR}/resources)
-target_link_libraries(winlayer PUBLIC portable ${SYSTEM_LIBS})
+# The viewer COM class, its class entry, creators and platform calls.
+add_library(viewer_win STATIC
+  viewer/win/bstr_string_out.cpp
+  viewer/win/dorvex_zevevover.cpp
+  viewer/win/interface_ids.cpp
+  viewer/win/viewer_class_entry.cpp
+  viewer/win/viewer_creation.cpp
+  viewer/win/viewer_type_info.cpp
+  viewer/win/windows_viewer_platform.cpp)
+add_dependencies(viewer_win interface_description)
+target_include_directories(viewer_win PUBLIC ${GENERATED_DIR} ${CMAKE_SOURCE_DIR}/resources)
+target_link_libraries(viewer_win PUBLIC viewer_logic comframe shell32 user32 secur32)
 
-file(GLOB SERVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/server/*.cpp)
-list(REMOVE_ITEM SERVER_SOURCES ${CMAKE_SOURCE_DIR}/server/interface_ids.cpp)
+# The registrar on the platform registry and the library's resources.
+add_library(registrar_win STATIC
+  registrar/win/advapi_registry.cpp
+  registrar/win/per_user_registration.cpp
+  registrar/win/platform_script_services.cpp
+  registrar/win/reg_object.cpp)
+target_link_libraries(registrar_win PUBLIC registrar_logic base advapi32 ole32 oleaut32)
+
+# The DLL: process records, exported entry points, registration, class list.
 set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/resources/VeltaraDeskZevEvov.rc)
 set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES OBJECT_DEPENDS
   "${GENERATED_DIR}/VeltaraDeskZevEvov.tlb;${CMAKE_SOURCE_DIR}/resources/appid.rgs;${CMAKE_SOURCE_DIR}/resources/dorvex_zevevover.rgs;${CMAKE_SOURCE_DIR}/resources/VeltaraDeskZevEvov.manifest;${CMAKE_SOURCE_DIR}/resources/resource_ids.h")
 
 # The export list names the library file of this bitness.
 configure_file(${CMAKE_SOURCE_DIR}/server/VeltaraDeskZevEvov.def.in ${GENERATED_DIR}/VeltaraDeskZevEvov.def @ONLY)
-add_library(zevevov SHARED ${SERVER_SOURCES} ${RESOURCE_SCRIPT} ${GENERATED_DIR}/VeltaraDeskZevEvov.def)
+add_library(zevevov SHARED
+  server/class_list.cpp
+  server/class_table.cpp
+  server/entry_points.cpp
+  server/module_base.cpp
+  server/neutral_locale_alias.cpp
+  server/registration.cpp
+  server/registration_entry_points.cpp
+  server/registry_views.cpp
+  server/server_module.cpp
+  server/shared_keys_snapshot.cpp
+  ${RESOURCE_SCRIPT}
+  ${GENERATED_DIR}/VeltaraDeskZevEvov.def)
 set_target_properties(zevevov PROPERTIES PREFIX "" OUTPUT_NAME ${DLL_NAME})
-target_link_libraries(zevevov PRIVATE winlayer)
+target_link_libraries(zevevov PRIVATE viewer_win registrar_win comframe)
 target_link_options(zevevov PRIVATE -s -Wl,--gc-sections)
 
-# GoogleTest, cross-built from Debian's sources.
-set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-add_subdirectory(${GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+# Runs a program as a debuggee and collects its debug output: tools/tracecap
+# and the Wine tests read the viewer's trace through it.
+add_library(trace_capture STATIC tools/trace_capture/debug_capture.cpp)
+target_link_libraries(trace_capture PUBLIC base)
 
-# Programs the tests and the demo start: one per source file in tools/.
-file(GLOB TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*.cpp)
-foreach(source IN LISTS TOOL_SOURCES)
-  get_filename_component(name ${source} NAME_WE)
-  add_executable(${name} ${source})
-  target_link_libraries(${name} PRIVATE wine_test_support ${SYSTEM_LIBS})
-  target_link_options(${name} PRIVATE -municode)
-  list(APPEND TOOL_TARGETS ${name})
+# Programs the tests and the demo start.
+add_executable(recorder tools/recorder.cpp)
+add_executable(library_info tools/library_info.cpp)
+add_executable(tracecap tools/tracecap.cpp)
+add_executable(inproc_client tools/inproc_client.cpp)
+target_link_libraries(tracecap PRIVATE trace_capture)
+target_link_libraries(inproc_client PRIVATE viewer_win)
+set(TOOL_TARGETS recorder library_info tracecap inproc_client)
+foreach(tool IN LISTS TOOL_TARGETS)
+  target_link_libraries(${tool} PRIVATE base)
+  target_link_options(${tool} PRIVATE -municode)
 endforeach()
 
 # Scripts that the tests and the demo run with cscript sit beside the programs.
-file(GLOB CLIENT_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*.vbs ${CMAKE_SOURCE_DIR}/tools/*.js)
-foreach(script IN LISTS CLIENT_SCRIPTS)
-  get_filename_component(name ${script} NAME)
-  configure_file(${script} ${OUTPUT_DIR}/${name} COPYONLY)
-endforeach()
+configure_file(${CMAKE_SOURCE_DIR}/tools/sap_client.vbs ${OUTPUT_DIR}/sap_client.vbs COPYONLY)
 
-file(GLOB TEST_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/support/*.cpp)
-add_library(wine_test_support STATIC ${TEST_SUPPORT_SOURCES})
+add_library(wine_test_support STATIC
+  tests/wine/support/child_process.cpp
+  tests/wine/support/loaded_server.cpp
+  tests/wine/support/process_runner.cpp
+  tests/wine/support/recorder_output.cpp
+  tests/wine/support/registry_export.cpp
+  tests/wine/support/registry_probe.cpp
+  tests/wine/support/test_main.cpp
+  tests/wine/support/test_paths.cpp
+  tests/wine/support/test_registration.cpp)
 target_include_directories(wine_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests/wine/support)
-target_link_libraries(wine_test_support PUBLIC winlayer GTest::gtest ${TEST_SYSTEM_LIBS})
+target_link_libraries(wine_test_support PUBLIC viewer_win registrar_win trace_capture test_support GTest::gtest version)
 
 # The private prefix lives for one test run: made fresh before the first Wine
 # test, its server shut down after the last.
@@ -123,15 +152,30 @@ add_test(NAME wine.prefix.stop COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-prefix sto
 set_tests_properties(wine.prefix.start PROPERTIES FIXTURES_SETUP wine_prefix)
 set_tests_properties(wine.prefix.stop PROPERTIES FIXTURES_CLEANUP wine_prefix)
 
-file(GLOB WINE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*_test.cpp)
+# One test program per source file.
+set(WINE_TESTS
+  debug_capture_test
+  end_to_end_test
+  frame_allocation_failure_test
+  library_file_test
+  registrar_test
+  registration_test
+  server_activation_test
+  server_class_object_test
+  server_concurrency_test
+  server_late_binding_test
+  server_script_client_test
+  server_viewer_identity_test
+  server_viewer_vtable_test
+  show_test
+  type_library_test)
 # Both DLLs side by side is the 64-bit tree's test.
-if(NOT DLL_BITS EQUAL 64)
-  list(FILTER WINE_TESTS EXCLUDE REGEX "/side_by_side_test\\.cpp$")
+if(DLL_BITS EQUAL 64)
+  list(APPEND WINE_TESTS side_by_side_test)
 endif()
-foreach(source IN LISTS WINE_TESTS)
-  get_filename_component(name ${source} NAME_WE)
-  add_executable(${name} ${source})
-  target_link_libraries(${name} PRIVATE wine_test_support GTest::gtest)
+foreach(name IN LISTS WINE_TESTS)
+  add_executable(${name} tests/wine/${name}.cpp)
+  target_link_libraries(${name} PRIVATE wine_test_support)
   add_dependencies(${name} zevevov ${TOOL_TARGETS})
   add_test(NAME wine.${name} COMMAND ${name})
   # One prefix, one registry: tests that register classes or write keys must
@@ -145,12 +189,13 @@ foreach(source IN LISTS WINE_TESTS)
     set_tests_properties(wine.${name} PROPERTIES ENVIRONMENT "${environment}")
   endif()
 endforeach()
+# Replaces the global operator new of its program, which is why it has one.
+target_sources(frame_allocation_failure_test PRIVATE tests/support/failing_allocation.cpp)
 
 if(NOT WINE_RUNS_32BIT)
   if(DLL_BITS EQUAL 32)
     set_tests_properties(wine.prefix.start wine.prefix.stop PROPERTIES DISABLED TRUE)
-    foreach(source IN LISTS WINE_TESTS)
-      get_filename_component(name ${source} NAME_WE)
+    foreach(name IN LISTS WINE_TESTS)
       set_tests_properties(wine.${name} PROPERTIES DISABLED TRUE)
     endforeach()
   else()
@@ -162,3 +207,4 @@ endif()
 # exports, system DLLs only in the import table.
 add_test(NAME library.file_format COMMAND ${CMAKE_SOURCE_DIR}/tools/check-library-file ${CMAKE_OBJDUMP}
   $<TARGET_FILE:zevevov> ${DLL_NAME}.dll ${DLL_BITS})
+

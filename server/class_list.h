@@ -3,6 +3,6 @@
 
 #include <span>
 
-#include "server/class_entry.h"
+#include "comframe/class_entry.h"
 
 std::span<ClassEntry* const> ServerClasses();

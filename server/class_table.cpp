@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "base/win/critical_section_guard.h"
 #include "server/module_base.h"
 
 namespace {
@@ -15,9 +16,8 @@ void* LoadSlot(ClassEntry& entry) {
 
 }  // namespace
 
-ClassTable::ClassTable(HINSTANCE typeLibraryInstance, std::span<ClassEntry* const> classes)
-    : typeLibraryInstance_(typeLibraryInstance), classes_(classes) {
-  if (classTableLock_.Initialize()) {
+ClassTable::ClassTable(std::span<ClassEntry* const> classes) : classes_(classes) {
+  if (SUCCEEDED(classTableLock_.Initialize())) {
     ready_ = 1;
   } else {
     initFailed = true;

@@ -7,12 +7,13 @@
 
 #include <span>
 
-#include "server/class_entry.h"
-#include "server/critical_section.h"
+#include "base/hresult.h"
+#include "base/win/critical_section.h"
+#include "comframe/class_entry.h"
 
 class ClassTable {
  public:
-  ClassTable(HINSTANCE typeLibraryInstance, std::span<ClassEntry* const> classes);
+  explicit ClassTable(std::span<ClassEntry* const> classes);
   // Releases every cached class object.
   ~ClassTable();
   ClassTable(const ClassTable&) = delete;
@@ -22,8 +23,6 @@ class ClassTable {
   static ClassTable* Current();
 
   bool Ready() const { return ready_ != 0; }
-  // The module the type library is read from: the library itself.
-  HINSTANCE TypeLibraryInstance() const { return typeLibraryInstance_; }
 
   // Calls visit(entry) for each class in order, skipping empty slots, and
   // stops at the first failure, which it returns.
@@ -31,8 +30,7 @@ class ClassTable {
   HRESULT ForEachEntry(Visit&& visit) const {
     for (ClassEntry* entry : classes_) {
       if (entry == nullptr) continue;
-      const HRESULT result = visit(*entry);
-      if (FAILED(result)) return result;
+      RETURN_IF_FAILED(visit(*entry));
     }
     return S_OK;
   }
@@ -47,7 +45,6 @@ class ClassTable {
   HRESULT CreateCachedClassObject(ClassEntry& entry);
 
   LONG ready_ = 0;
-  HINSTANCE typeLibraryInstance_;
   std::span<ClassEntry* const> classes_;
   // Serialises the first creation of each class object.
   CriticalSection classTableLock_;

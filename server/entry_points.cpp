@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "server/exception_barrier.h"
+#include "base/exception_barrier.h"
 #include "server/server_records.h"
 
 namespace {

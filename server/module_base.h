@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include "server/critical_section.h"
-
 // Set when any process-wide record cannot set up its critical section; the
 // library then refuses to load.
 extern bool initFailed;
@@ -23,12 +21,7 @@ class ModuleBase {
 
   // The library's load address as the loader relocated it.
   HINSTANCE ModuleInstance() const { return moduleInstance_; }
-  // The module the resources are read from: the library itself.
-  HINSTANCE ResourceInstance();
 
  private:
   HINSTANCE moduleInstance_;
-  HINSTANCE resourceInstance_;
-  // Guards the list of resource instances, which holds only the library.
-  CriticalSection resourceLock_;
 };

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "base/win/unique_reg_key.h"
 #include "registrar/win/per_user_registration.h"
 
 namespace {
@@ -27,12 +28,11 @@ std::wstring VersionKey(const TLIBATTR& attributes) {
 }
 
 bool IsEmptyKey(HKEY root, const std::wstring& key) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+  UniqueRegKey opened;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, opened.put()) != ERROR_SUCCESS) return false;
   DWORD subkeys = 0, values = 0;
-  const LONG error = RegQueryInfoKeyW(opened, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
-                                      nullptr, nullptr, nullptr);
-  RegCloseKey(opened);
+  const LONG error = RegQueryInfoKeyW(opened.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                                      nullptr, nullptr, nullptr, nullptr);
   return error == ERROR_SUCCESS && subkeys == 0 && values == 0;
 }
 

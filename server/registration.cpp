@@ -4,11 +4,12 @@
 #include "base/win/com_ref.h"
 #include "base/win/last_error.h"
 #include "base/win/unique_bstr.h"
+#include "base/win/unique_type_blocks.h"
+#include "comframe/class_entry.h"
 #include "registrar/win/per_user_registration.h"
 #include "registrar/win/reg_object.h"
 #include "resource_ids.h"
 #include "server/app_id.h"
-#include "server/class_entry.h"
 #include "server/class_table.h"
 #include "server/neutral_locale_alias.h"
 #include "server/registry_views.h"
@@ -61,46 +62,35 @@ Function ChooseTypeLibFunction(const char* perUserName, Function machineWide) {
 HRESULT RegisterTypeLibrary(HMODULE module) {
   ComRef<ITypeLib> library;
   std::wstring path;
-  HRESULT result = LoadModuleTypeLibrary(module, library.put(), &path);
-  if (FAILED(result)) return result;
+  RETURN_IF_FAILED(LoadModuleTypeLibrary(module, library.put(), &path));
 
   UniqueBstr helpFile;
   std::wstring directory;
   bool hasDirectory = false;
-  if (SUCCEEDED(library.get()->GetDocumentation(-1, nullptr, nullptr, nullptr, helpFile.put())) && helpFile.get()) {
+  if (SUCCEEDED(library->GetDocumentation(-1, nullptr, nullptr, nullptr, helpFile.put())) && helpFile) {
     directory = HelpDirectory(helpFile.get());
     hasDirectory = true;
   }
   RegisterTypeLibFunction registerTypeLib = ChooseTypeLibFunction("RegisterTypeLibForUser", &RegisterTypeLib);
-  result = registerTypeLib(library.get(), path.data(), hasDirectory ? directory.data() : nullptr);
-  if (FAILED(result)) return result;
+  RETURN_IF_FAILED(registerTypeLib(library.get(), path.data(), hasDirectory ? directory.data() : nullptr));
 
-  TLIBATTR* attributes = nullptr;
-  result = library.get()->GetLibAttr(&attributes);
-  if (FAILED(result)) return result;
-  result = RegisterNeutralLocaleAlias(*attributes, path);
-  library.get()->ReleaseTLibAttr(attributes);
-  return result;
+  UniqueTypeLibAttributes attributes(library.get());
+  RETURN_IF_FAILED(library->GetLibAttr(attributes.put()));
+  return RegisterNeutralLocaleAlias(*attributes.get(), path);
 }
 
 HRESULT UnregisterTypeLibrary(HMODULE module) {
   ComRef<ITypeLib> library;
   std::wstring path;
-  HRESULT result = LoadModuleTypeLibrary(module, library.put(), &path);
-  if (FAILED(result)) return result;
-  TLIBATTR* attributes = nullptr;
-  result = library.get()->GetLibAttr(&attributes);
-  if (FAILED(result)) return result;
-  result = RemoveNeutralLocaleAlias(*attributes);
-  if (SUCCEEDED(result)) {
-    UnRegisterTypeLibFunction unregisterTypeLib =
-        ChooseTypeLibFunction("UnRegisterTypeLibForUser", &UnRegisterTypeLib);
-    result = unregisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum, attributes->lcid,
-                               attributes->syskind);
-    if (SUCCEEDED(result)) PruneEmptyTypeLibKeys(*attributes);
-  }
-  library.get()->ReleaseTLibAttr(attributes);
-  return result;
+  RETURN_IF_FAILED(LoadModuleTypeLibrary(module, library.put(), &path));
+  UniqueTypeLibAttributes attributes(library.get());
+  RETURN_IF_FAILED(library->GetLibAttr(attributes.put()));
+  RETURN_IF_FAILED(RemoveNeutralLocaleAlias(*attributes.get()));
+  UnRegisterTypeLibFunction unregisterTypeLib = ChooseTypeLibFunction("UnRegisterTypeLibForUser", &UnRegisterTypeLib);
+  RETURN_IF_FAILED(unregisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
+                                     attributes->lcid, attributes->syskind));
+  PruneEmptyTypeLibKeys(*attributes.get());
+  return S_OK;
 }
 
 // Every class of the class table runs its own registration routine (the
@@ -113,10 +103,8 @@ HRESULT UpdateClassRegistries(bool doRegister) {
 }
 
 HRESULT RemoveRegistration(HMODULE module) {
-  HRESULT result = UpdateClassRegistries(false);
-  if (FAILED(result)) return result;
-  result = UnregisterTypeLibrary(module);
-  if (FAILED(result)) return result;
+  RETURN_IF_FAILED(UpdateClassRegistries(false));
+  RETURN_IF_FAILED(UnregisterTypeLibrary(module));
   return RunRegistrationScript(module, IDR_APPID_SCRIPT, false, kAppIdPairs);
 }
 
@@ -141,8 +129,7 @@ HRESULT ReadModulePath(HMODULE module, wchar_t (&path)[kModulePathCapacity]) {
 
 HRESULT RunRegistrationScript(HMODULE module, UINT resourceId, bool doRegister, const ReplacementPair* pairs) {
   registrar::CRegObject registrar;
-  HRESULT result = registrar.Initialize();
-  if (FAILED(result)) return result;
+  RETURN_IF_FAILED(registrar.Initialize());
 
   // A pair that cannot be defined does not stop the run: the script then
   // fails on the missing name if it needs it.
@@ -151,12 +138,10 @@ HRESULT RunRegistrationScript(HMODULE module, UINT resourceId, bool doRegister, 
   }
   CVeltaraDeskZevEvovModule* serverModule = CVeltaraDeskZevEvovModule::Current();
   if (serverModule == nullptr) return E_UNEXPECTED;
-  result = serverModule->AddCommonReplacements(registrar);
-  if (FAILED(result)) return result;
+  RETURN_IF_FAILED(serverModule->AddCommonReplacements(registrar));
 
   wchar_t path[kModulePathCapacity];
-  result = ReadModulePath(module, path);
-  if (FAILED(result)) return result;
+  RETURN_IF_FAILED(ReadModulePath(module, path));
   const std::wstring escaped = EscapeModulePath(path);
   if (FAILED(registrar.DefineReplacement(L"Module", escaped.c_str())) ||
       FAILED(registrar.DefineReplacement(L"Module_Raw", escaped.c_str()))) {
@@ -168,37 +153,27 @@ HRESULT RunRegistrationScript(HMODULE module, UINT resourceId, bool doRegister, 
 HRESULT LoadModuleTypeLibrary(HMODULE module, ITypeLib** library, std::wstring* loadedPath) {
   *library = nullptr;
   wchar_t path[kModulePathCapacity];
-  HRESULT result = ReadModulePath(module, path);
-  if (FAILED(result)) return result;
+  RETURN_IF_FAILED(ReadModulePath(module, path));
 
   const wchar_t* lastSeparator = LastStop(path, [](wchar_t c) { return c == L'\\'; });
   const wchar_t* afterSeparator = lastSeparator ? lastSeparator + 1 : path;
   const wchar_t* dot = LastStop(afterSeparator, [](wchar_t c) { return c == L'.'; });
   const size_t extension = dot ? static_cast<size_t>(dot - path) : wcslen(path);
 
-  ITypeLib* loaded = nullptr;
-  result = LoadTypeLib(path, &loaded);
-  if (FAILED(result)) {
+  ComRef<ITypeLib> loaded;
+  if (FAILED(LoadTypeLib(path, loaded.put()))) {
     if (extension + kExtensionRoom > kModulePathCapacity) return E_FAIL;
     lstrcpynW(path + extension, kTypeLibraryExtension, static_cast<int>(kExtensionRoom));
-    result = LoadTypeLib(path, &loaded);
-    if (FAILED(result)) return result;
+    RETURN_IF_FAILED(LoadTypeLib(path, loaded.put()));
   }
-  try {
-    loadedPath->assign(path);
-  } catch (const std::bad_alloc&) {
-    loaded->Release();
-    return E_OUTOFMEMORY;
-  }
-  *library = loaded;
+  loadedPath->assign(path);
+  *library = loaded.release();
   return S_OK;
 }
 
 HRESULT RegisterServerWithScripts(HMODULE module) {
-  HRESULT result = RunRegistrationScript(module, IDR_APPID_SCRIPT, true, kAppIdPairs);
-  if (FAILED(result)) return result;
-  result = UpdateClassRegistries(true);
-  if (FAILED(result)) return result;
+  RETURN_IF_FAILED(RunRegistrationScript(module, IDR_APPID_SCRIPT, true, kAppIdPairs));
+  RETURN_IF_FAILED(UpdateClassRegistries(true));
   return RegisterTypeLibrary(module);
 }
 

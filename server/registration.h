@@ -31,7 +31,7 @@ HRESULT ReadModulePath(HMODULE module, wchar_t (&path)[kModulePathCapacity]);
 HRESULT RunRegistrationScript(HMODULE module, UINT resourceId, bool doRegister, const ReplacementPair* pairs);
 
 // Loads module's own type library, or the ".tlb" companion beside it, and
-// tells the path that loaded.
+// tells the path that loaded. May throw std::bad_alloc.
 HRESULT LoadModuleTypeLibrary(HMODULE module, ITypeLib** library, std::wstring* path);
 
 // The entry points' work: register (scripts, then the type library),

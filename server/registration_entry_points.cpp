@@ -5,8 +5,8 @@
 
 #include <cwchar>
 
+#include "base/exception_barrier.h"
 #include "registrar/win/per_user_registration.h"
-#include "server/exception_barrier.h"
 #include "server/module_base.h"
 #include "server/registration.h"
 #include "server/thread_locale_scope.h"
@@ -21,33 +21,37 @@ HMODULE ThisModule() {
   return base ? base->ModuleInstance() : nullptr;
 }
 
-HRESULT Register() {
-  if (ThisModule() == nullptr) return E_UNEXPECTED;
-  ThreadLocaleScope locale;
-  return RegisterServerWithScripts(ThisModule());
+// Each runs behind its own exception barrier, so that DllInstall sees a
+// registration that ran out of memory as a failed one and takes it back.
+HRESULT Register() noexcept {
+  return ExceptionBarrier([]() -> HRESULT {
+    if (ThisModule() == nullptr) return E_UNEXPECTED;
+    ThreadLocaleScope locale;
+    return RegisterServerWithScripts(ThisModule());
+  });
 }
 
-HRESULT Unregister() {
-  if (ThisModule() == nullptr) return E_UNEXPECTED;
-  ThreadLocaleScope locale;
-  return UnregisterServerWithScripts(ThisModule());
+HRESULT Unregister() noexcept {
+  return ExceptionBarrier([]() -> HRESULT {
+    if (ThisModule() == nullptr) return E_UNEXPECTED;
+    ThreadLocaleScope locale;
+    return UnregisterServerWithScripts(ThisModule());
+  });
 }
 
 }  // namespace
 
-STDAPI DllRegisterServer() { return ExceptionBarrier(Register); }
+STDAPI DllRegisterServer() { return Register(); }
 
-STDAPI DllUnregisterServer() { return ExceptionBarrier(Unregister); }
+STDAPI DllUnregisterServer() { return Unregister(); }
 
 STDAPI DllInstall(BOOL install, LPCWSTR commandLine) {
-  return ExceptionBarrier([&]() -> HRESULT {
-    if (commandLine != nullptr && _wcsnicmp(commandLine, L"user", kUserCommandChars) == 0) {
-      registrar::EnablePerUserRegistration();
-    }
-    if (!install) return Unregister();
-    const HRESULT result = Register();
-    // A half-done registration is taken back; the registration's failure is what counts.
-    if (FAILED(result)) Unregister();
-    return result;
-  });
+  if (commandLine != nullptr && _wcsnicmp(commandLine, L"user", kUserCommandChars) == 0) {
+    registrar::EnablePerUserRegistration();
+  }
+  if (!install) return Unregister();
+  const HRESULT result = Register();
+  // A half-done registration is taken back; the registration's failure is what counts.
+  if (FAILED(result)) Unregister();
+  return result;
 }

@@ -12,7 +12,7 @@
 
 struct ServerRecords {
   explicit ServerRecords(HINSTANCE instance)
-      : moduleBase(instance), classTable(instance, ServerClasses()), module(classTable) {}
+      : moduleBase(instance), classTable(ServerClasses()), module(classTable) {}
 
   ModuleBase moduleBase;
   ClassTable classTable;

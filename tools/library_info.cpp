@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/win/unique_module.h"
+
 namespace {
 
 void PrintUtf8(const std::wstring& text) {
@@ -81,7 +83,8 @@ int wmain(int argc, wchar_t** argv) {
     PrintUtf8(L"usage: library_info PATH\n");
     return 2;
   }
-  HMODULE module = LoadLibraryExW(argv[1], nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  const UniqueModule library(LoadLibraryExW(argv[1], nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+  const HMODULE module = library.get();
   if (module == nullptr) {
     PrintUtf8(L"cannot load " + std::wstring(argv[1]) + L"\n");
     return 1;
@@ -107,6 +110,5 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring wide(body.begin(), body.end());
     PrintUtf8(L"REGISTRY " + std::to_wstring(id) + L":\n" + wide);
   }
-  FreeLibrary(module);
   return 0;
 }

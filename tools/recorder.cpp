@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "base/win/unique_handle.h"
+
 namespace {
 
 constexpr DWORD kPathCapacity = 32768;
@@ -32,11 +34,10 @@ int wmain() {
                       nullptr);
   line += '\n';
 
-  HANDLE file = CreateFileW(OutputPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 1;
+  const UniqueHandle file(CreateFileW(OutputPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return 1;
   DWORD written = 0;
-  BOOL ok = WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  CloseHandle(file);
+  const BOOL ok = WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   return ok && written == line.size() ? 0 : 1;
 }

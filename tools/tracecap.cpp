@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "debug_capture.h"
+#include "tools/trace_capture/debug_capture.h"
 
 namespace {
 

@@ -30,10 +30,8 @@ HResult SystemErrorText(ViewerPlatform& platform, std::uint32_t code, std::u16st
         platform.SystemMessageText(code, systemText) ? systemText.c_str() : kNoSystemText;
     std::u16string result;
     const auto asSigned = static_cast<std::int32_t>(code);
-    const HResult formatted =
-        asSigned < 0 ? FormatToString(result, u"SystemError: 0x%x %s", {code, message})
-                     : FormatToString(result, u"SystemError: %i %s", {asSigned, message});
-    if (hr::Failed(formatted)) return formatted;
+    RETURN_IF_FAILED(asSigned < 0 ? FormatToString(result, u"SystemError: 0x%x %s", {code, message})
+                                  : FormatToString(result, u"SystemError: %i %s", {asSigned, message}));
     std::replace(result.begin(), result.end(), u'\r', u' ');
     std::replace(result.begin(), result.end(), u'\n', u' ');
     text.swap(result);

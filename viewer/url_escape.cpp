@@ -6,7 +6,7 @@
 #include <new>
 #include <vector>
 
-#include "viewer/stack_buffer.h"
+#include "base/stack_buffer.h"
 #include "viewer/trace.h"
 #include "viewer/utf8_encoder.h"
 

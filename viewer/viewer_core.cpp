@@ -1,6 +1,5 @@
 #include "viewer/viewer_core.h"
 
-#include <new>
 #include <utility>
 
 #include "viewer/custom_command.h"
@@ -39,19 +38,13 @@ std::u16string_view View(const OptionalText& field) {
   return field.has_value() ? std::u16string_view(*field) : std::u16string_view();
 }
 
-// Release first, then copy up to the first NUL: a failed copy leaves the
+// Release first, then copy up to the first NUL: a copy that throws leaves the
 // field null.
-HResult StoreString(OptionalText& field, BstrView value) {
+void StoreString(OptionalText& field, BstrView value) {
   // The caller handed back our own string; releasing it first would lose it.
-  if (field.has_value() && value.data == field->data()) return hr::kOk;
+  if (field.has_value() && value.data == field->data()) return;
   field.reset();
-  if (value.data == nullptr) return hr::kOk;
-  try {
-    field.emplace(value.Text());
-  } catch (const std::bad_alloc&) {
-    return hr::kOutOfMemory;
-  }
-  return hr::kOk;
+  if (value.data != nullptr) field.emplace(value.Text());
 }
 
 // Appends the whole part, embedded NULs included; a failed append leaves the
@@ -109,8 +102,7 @@ HResult ViewerCore::put_UrlRoot(BstrView newVal) {
 }
 
 HResult ViewerCore::PutString(OptionalText& field, BstrView value, const char16_t* traceFormat) {
-  const HResult stored = StoreString(field, value);
-  if (hr::Failed(stored)) return stored;
+  StoreString(field, value);
   Trace(platform_, traceFormat, {TraceText(field)});
   return hr::kOk;
 }
@@ -122,8 +114,7 @@ HResult ViewerCore::get_ReturnCode(std::int32_t& pVal) const {
 }
 
 HResult ViewerCore::get_LastErrorText(StringOut& pVal) const {
-  const HResult copied = HandOut(m_LastErrorText, pVal);
-  if (hr::Failed(copied)) return copied;
+  RETURN_IF_FAILED(HandOut(m_LastErrorText, pVal));
   Trace(platform_, u"exit get_LastErrorText\r\n");
   return hr::kOk;
 }
@@ -148,8 +139,7 @@ HResult ViewerCore::put_KeepFocusOnSap(BstrView newVal) {
 
 HResult ViewerCore::get_FocusWaitMS(StringOut& pVal) const {
   std::u16string text;
-  const HResult formatted = FormatToString(text, u"%d", {m_FocusWaitMS});
-  if (hr::Failed(formatted)) return formatted;
+  RETURN_IF_FAILED(FormatToString(text, u"%d", {m_FocusWaitMS}));
   return HandOut(text, pVal);
 }
 
@@ -161,8 +151,7 @@ HResult ViewerCore::put_FocusWaitMS(BstrView newVal) {
 
 HResult ViewerCore::get_ShowFlag(StringOut& pVal) const {
   std::u16string name;
-  const HResult named = ShowFlagName(m_ShowFlag, name);
-  if (hr::Failed(named)) return named;
+  RETURN_IF_FAILED(ShowFlagName(m_ShowFlag, name));
   return HandOut(name, pVal);
 }
 
@@ -192,11 +181,7 @@ HResult ViewerCore::AddCC(BstrView newVal) {
 }
 
 HResult ViewerCore::get_CustomCommand(StringOut& pVal) const {
-  try {
-    return HandOut(ResolveCustomCommand(platform_, m_CustomCommand), pVal);
-  } catch (const std::bad_alloc&) {
-    return hr::kOutOfMemory;
-  }
+  return HandOut(ResolveCustomCommand(platform_, m_CustomCommand), pVal);
 }
 
 HResult ViewerCore::ClearUrlRoot() {
@@ -223,27 +208,17 @@ HResult ViewerCore::AddServer(BstrView serverPart) {
 }
 
 HResult ViewerCore::BeginShowEx(BstrView sapDocId) {
-  const HResult stored = StoreString(m_DID, sapDocId);
-  if (hr::Failed(stored)) return stored;
+  StoreString(m_DID, sapDocId);
   Trace(platform_, u"ShowEx:      %s\r\n", {TraceText(m_DID)});
   return hr::kOk;
 }
 
 HResult ViewerCore::ShowEx(BstrView sapDocId) {
-  const HResult begun = BeginShowEx(sapDocId);
-  if (hr::Failed(begun)) return begun;
+  RETURN_IF_FAILED(BeginShowEx(sapDocId));
   return Show();
 }
 
 HResult ViewerCore::Show() {
-  try {
-    return ShowDocument();
-  } catch (const std::bad_alloc&) {
-    return hr::kOutOfMemory;
-  }
-}
-
-HResult ViewerCore::ShowDocument() {
   // Everything that allocates comes before the launch phase, so running out
   // of memory leaves ReturnCode and LastErrorText as they were.
   const std::u16string customCommand = ResolveCustomCommand(platform_, m_CustomCommand);
@@ -303,8 +278,7 @@ HResult ViewerCore::ReportLaunchFailure(CommandLineBuffer& commandLine, std::uin
   // text below cannot be had.
   m_ReturnCode = kReturnCodeLaunchFailed;
   std::u16string systemText;
-  const HResult rendered = SystemErrorText(platform_, error, systemText);
-  if (hr::Failed(rendered)) return rendered;
+  RETURN_IF_FAILED(SystemErrorText(platform_, error, systemText));
   return FormatToString(m_LastErrorText, u"Unable to open the url:\r\n'%s'\r\n%s",
                         {commandLine.data(), systemText.c_str()});
 }
@@ -320,6 +294,8 @@ void ViewerCore::RestoreFocus(std::uintptr_t window) {
   platform_.SetForeground(window);
   // Window handles carry 32 significant bits, sign-extended in a 64-bit
   // process: the cast loses nothing and shows what a 32-bit process would.
+  // The line says "seconds", but the number is FocusWaitMS, in milliseconds:
+  // the text stands as support staff and their log filters know it.
   Trace(platform_, u"exit Show -> restore old Wnd %i, after %d seconds\r\n",
         {static_cast<std::int32_t>(static_cast<std::uint32_t>(window)), m_FocusWaitMS});
 }

@@ -1,8 +1,9 @@
 // The viewer object's state and members, free of COM: what SAP sets, how the
 // document URL is built and launched, and what is reported back. The Windows
 // layer forwards each interface member here; calls must not overlap (the
-// Windows layer serialises them), so nothing here takes a lock. No member
-// lets an exception out.
+// Windows layer serialises them), so nothing here takes a lock. A member that
+// runs out of memory may throw std::bad_alloc: the COM member's exception
+// barrier turns it into E_OUTOFMEMORY.
 #pragma once
 
 #include <cstdint>
@@ -60,7 +61,6 @@ class ViewerCore {
   using OptionalText = std::optional<std::u16string>;
 
   HResult PutString(OptionalText& field, BstrView value, const char16_t* traceFormat);
-  HResult ShowDocument();
   LaunchResult StartProcess(CommandLineBuffer& commandLine, bool customCommand);
   LaunchResult OpenWithShell(CommandLineBuffer& commandLine);
   HResult ReportLaunchFailure(CommandLineBuffer& commandLine, std::uint32_t error);

@@ -50,8 +50,9 @@ class ViewerPlatform {
   // GetCurrentThreadId.
   virtual std::uint32_t CurrentThreadId() = 0;
   // FormatMessageW from the system table, user's default language, inserts
-  // ignored, then LocalFree. False when the system has no text for code. May
-  // throw std::bad_alloc while copying the text.
+  // ignored, into a buffer the system allocates and this call frees. False
+  // when the system has no text for code. May throw std::bad_alloc while
+  // copying the text.
   virtual bool SystemMessageText(std::uint32_t code, std::u16string& text) = 0;
   // MultiByteToWideChar(CP_THREAD_ACP, 0, ...), byteCount > 0 and no
   // terminator counted. With capacity 0: the characters needed; otherwise the

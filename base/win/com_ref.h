@@ -1,35 +1,18 @@
-// Owns one COM interface reference; releases it on destruction.
+// Owns one COM interface reference; gives it back with Release. Takes no
+// reference of its own: what it is given, or what a call writes through
+// put(), is the reference it owns.
 #pragma once
 
 #include <unknwn.h>
 
+#include "base/win/unique_resource.h"
+
 template <typename T>
-class ComRef {
- public:
-  ComRef() = default;
-  ComRef(const ComRef&) = delete;
-  ComRef& operator=(const ComRef&) = delete;
-  ~ComRef() { reset(); }
-
-  T* get() const { return ptr_; }
-  T* operator->() const { return ptr_; }
-  explicit operator bool() const { return ptr_ != nullptr; }
-  // Releases what is held and hands out the slot for an out parameter.
-  T** put() {
-    reset();
-    return &ptr_;
-  }
-  void reset() {
-    if (ptr_ != nullptr) ptr_->Release();
-    ptr_ = nullptr;
-  }
-  // Hands the reference over to the caller.
-  T* release() {
-    T* p = ptr_;
-    ptr_ = nullptr;
-    return p;
-  }
-
- private:
-  T* ptr_ = nullptr;
+struct ComReleaser {
+  using Value = T*;
+  static bool IsHeld(T* object) { return object != nullptr; }
+  void operator()(T* object) const { object->Release(); }
 };
+
+template <typename T>
+using ComRef = UniqueResource<ComReleaser<T>>;

@@ -1,21 +1,13 @@
-// Owns one kernel handle; closes it on destruction.
+// Owns one kernel handle; closes it with CloseHandle.
 #pragma once
 
 #include <windows.h>
 
-class UniqueHandle {
- public:
-  explicit UniqueHandle(HANDLE h = nullptr) : handle_(h) {}
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  ~UniqueHandle() { reset(); }
+#include "base/win/unique_resource.h"
 
-  HANDLE get() const { return handle_; }
-  void reset(HANDLE h = nullptr) {
-    if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    handle_ = h;
-  }
-
- private:
-  HANDLE handle_;
+struct HandleCloser : CloseWith<HANDLE, &CloseHandle> {
+  // Some calls give null for no handle, others INVALID_HANDLE_VALUE.
+  static bool IsHeld(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
 };
+
+using UniqueHandle = UniqueResource<HandleCloser>;

@@ -1,21 +1,8 @@
-// Owns one module handle from LoadLibraryExW; frees it on destruction.
+// Owns one module handle from LoadLibrary(Ex)W; frees it with FreeLibrary.
 #pragma once
 
 #include <windows.h>
 
-class UniqueModule {
- public:
-  explicit UniqueModule(HMODULE module = nullptr) : module_(module) {}
-  UniqueModule(const UniqueModule&) = delete;
-  UniqueModule& operator=(const UniqueModule&) = delete;
-  ~UniqueModule() { reset(); }
+#include "base/win/unique_resource.h"
 
-  HMODULE get() const { return module_; }
-  void reset(HMODULE module = nullptr) {
-    if (module_ != nullptr) FreeLibrary(module_);
-    module_ = module;
-  }
-
- private:
-  HMODULE module_;
-};
+using UniqueModule = UniqueResource<CloseWith<HMODULE, &FreeLibrary>>;

@@ -1,26 +1,9 @@
-// Owns one open registry key; closes it on destruction.
+// Owns one opened or created registry key; closes it with RegCloseKey. Never
+// give it a predefined root such as HKEY_CLASSES_ROOT.
 #pragma once
 
 #include <windows.h>
 
-class UniqueRegKey {
- public:
-  explicit UniqueRegKey(HKEY key = nullptr) : key_(key) {}
-  UniqueRegKey(const UniqueRegKey&) = delete;
-  UniqueRegKey& operator=(const UniqueRegKey&) = delete;
-  ~UniqueRegKey() { reset(); }
+#include "base/win/unique_resource.h"
 
-  HKEY get() const { return key_; }
-  // Closes what is held and hands out the slot for an out parameter.
-  HKEY* put() {
-    reset();
-    return &key_;
-  }
-  void reset(HKEY key = nullptr) {
-    if (key_ != nullptr) RegCloseKey(key_);
-    key_ = key;
-  }
-
- private:
-  HKEY key_;
-};
+using UniqueRegKey = UniqueResource<CloseWith<HKEY, &RegCloseKey>>;

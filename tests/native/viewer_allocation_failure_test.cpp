@@ -1,69 +1,16 @@
-// Allocation failures inside the viewer: this file replaces the global
-// allocation functions of the test program with ones that can be told to
-// fail one chosen allocation.
+// Allocation failures inside the viewer, one chosen allocation at a time. The
+// members are called through the exception barrier, as the COM members call
+// them.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
 #include <optional>
 #include <string>
 
+#include "base/exception_barrier.h"
 #include "tests/native/viewer_fake_platform.h"
+#include "tests/support/failing_allocation.h"
+#include "tests/support/hresult_check.h"
 #include "viewer/viewer_core.h"
-
-namespace {
-
-long g_allocationsBeforeFailure = -1;  // -1: no failure planned
-bool g_failureInjected = false;
-
-void* Allocate(std::size_t size) {
-  if (g_allocationsBeforeFailure == 0) {
-    g_allocationsBeforeFailure = -1;
-    g_failureInjected = true;
-    return nullptr;
-  }
-  if (g_allocationsBeforeFailure > 0) --g_allocationsBeforeFailure;
-  return std::malloc(size == 0 ? 1 : size);
-}
-
-void* AllocateOrThrow(std::size_t size) {
-  if (void* p = Allocate(size)) return p;
-  throw std::bad_alloc();
-}
-
-// Fails allocation number n (counted from 0) made while it lives.
-class FailingAllocation {
- public:
-  explicit FailingAllocation(long n) {
-    g_failureInjected = false;
-    g_allocationsBeforeFailure = n;
-  }
-  ~FailingAllocation() { g_allocationsBeforeFailure = -1; }
-  static bool Injected() { return g_failureInjected; }
-};
-
-// Allocations made while it lives are not counted and never fail.
-class UncountedAllocations {
- public:
-  UncountedAllocations() : saved_(g_allocationsBeforeFailure) { g_allocationsBeforeFailure = -1; }
-  ~UncountedAllocations() { g_allocationsBeforeFailure = saved_; }
-
- private:
-  long saved_;
-};
-
-}  // namespace
-
-void* operator new(std::size_t size) { return AllocateOrThrow(size); }
-void* operator new[](std::size_t size) { return AllocateOrThrow(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 
@@ -74,7 +21,7 @@ constexpr std::u16string_view kLong = u"a value too long for the small-string ar
 
 std::optional<std::u16string> Read(const ViewerCore& viewer, Getter getter) {
   FakeStringOut out;
-  EXPECT_EQ((viewer.*getter)(out), hr::kOk);
+  EXPECT_HR(hr::kOk, (viewer.*getter)(out));
   return out.value;
 }
 
@@ -97,15 +44,16 @@ TEST(AllocationFailure, StringPutLeavesTheFieldNull) {
   for (const auto& c : cases) {
     FakeViewerPlatform platform;
     ViewerCore viewer(platform);
-    ASSERT_EQ((viewer.*c.put)(Bstr(kLong)), hr::kOk) << c.name;
+    ASSERT_HR(hr::kOk, (viewer.*c.put)(Bstr(kLong))) << c.name;
     platform.traces.clear();
     platform.events.clear();
     HResult result;
     {
       FailingAllocation failFirst(0);
-      result = (viewer.*c.put)(Bstr(u"another value too long for the small-string area"));
+      result = ExceptionBarrier(
+          [&] { return (viewer.*c.put)(Bstr(u"another value too long for the small-string area")); });
     }
-    EXPECT_EQ(result, hr::kOutOfMemory) << c.name;
+    EXPECT_HR(hr::kOutOfMemory, result) << c.name;
     EXPECT_EQ(Read(viewer, c.get), std::nullopt) << c.name;
     EXPECT_TRUE(platform.traces.empty()) << c.name;
     EXPECT_TRUE(platform.events.empty()) << c.name << ": no launch after a failed ShowEx";
@@ -127,14 +75,14 @@ TEST(AllocationFailure, AppendKeepsTheOldValue) {
   for (const auto& c : cases) {
     FakeViewerPlatform platform;
     ViewerCore viewer(platform);
-    ASSERT_EQ((viewer.*c.add)(Bstr(kLong)), hr::kOk) << c.name;
+    ASSERT_HR(hr::kOk, (viewer.*c.add)(Bstr(kLong))) << c.name;
     platform.traces.clear();
     HResult result;
     {
       FailingAllocation failFirst(0);
       result = (viewer.*c.add)(Bstr(u"more"));
     }
-    EXPECT_EQ(result, c.expected) << c.name;
+    EXPECT_HR(c.expected, result) << c.name;
     EXPECT_EQ(Read(viewer, c.get), std::u16string(kLong)) << c.name;
     EXPECT_EQ(platform.traces.size(), c.traces) << c.name;
   }
@@ -167,7 +115,7 @@ TEST(AllocationFailure, GettersWhoseCopyFails) {
     platform.traces.clear();
     FakeStringOut out;
     out.fail = true;
-    EXPECT_EQ((viewer.*c.get)(out), c.expected) << c.name;
+    EXPECT_HR(c.expected, (viewer.*c.get)(out)) << c.name;
     EXPECT_EQ(out.value, std::nullopt) << c.name;
     EXPECT_TRUE(platform.traces.empty()) << c.name;
   }
@@ -183,7 +131,7 @@ TEST(AllocationFailure, ShowFlagNameThatCannotBeMade) {
     FailingAllocation failFirst(0);
     result = viewer.get_ShowFlag(out);
   }
-  EXPECT_EQ(result, hr::kOutOfMemory);
+  EXPECT_HR(hr::kOutOfMemory, result);
   EXPECT_EQ(out.value, u"<untouched>");
 }
 
@@ -245,8 +193,8 @@ class UncountedPlatform : public ViewerPlatform {
   FakeViewerPlatform& fake_;
 };
 
-// Every allocation of a Show in turn fails: the call never lets an exception
-// out, reports either success or kOutOfMemory, never reports a failed launch
+// Every allocation of a Show in turn fails: the call reports either success or
+// kOutOfMemory, never reports a failed launch
 // as 0, and leaves the results alone when it stops before the launch.
 TEST(AllocationFailure, ShowFailsCleanlyAtEveryAllocation) {
   bool exhausted = false;
@@ -265,7 +213,7 @@ TEST(AllocationFailure, ShowFailsCleanlyAtEveryAllocation) {
     viewer.AddCC(Bstr(u"%22%25VIEWER%25%5Cview.exe%22%20%7B0%7D"));
     platform.environment[u"VIEWER"] = u"C:\\Program Files\\Document Viewer";
     platform.processResult = {false, 2};
-    ASSERT_EQ(viewer.Show(), hr::kOk);
+    ASSERT_HR(hr::kOk, viewer.Show());
     ASSERT_EQ(LastErrorText(viewer).substr(0, 23), u"Unable to open the url:");
     const std::u16string before = LastErrorText(viewer);
     platform.processCalls.clear();
@@ -273,7 +221,7 @@ TEST(AllocationFailure, ShowFailsCleanlyAtEveryAllocation) {
     HResult result;
     {
       FailingAllocation failNth(n);
-      result = viewer.Show();
+      result = ExceptionBarrier([&] { return viewer.Show(); });
       exhausted = !FailingAllocation::Injected();
     }
     std::int32_t returnCode = 0;
@@ -281,7 +229,7 @@ TEST(AllocationFailure, ShowFailsCleanlyAtEveryAllocation) {
     if (result == hr::kOk) {
       EXPECT_EQ(returnCode, 745) << "allocation " << n;
     } else {
-      EXPECT_EQ(result, hr::kOutOfMemory) << "allocation " << n;
+      EXPECT_HR(hr::kOutOfMemory, result) << "allocation " << n;
       EXPECT_EQ(returnCode, 745) << "allocation " << n;
       if (platform.processCalls.empty()) {
         EXPECT_EQ(LastErrorText(viewer), before) << "allocation " << n;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "tests/native/viewer_fake_platform.h"
+#include "tests/support/hresult_check.h"
 #include "viewer/viewer_core.h"
 
 namespace {
@@ -15,7 +16,7 @@ using Putter = HResult (ViewerCore::*)(BstrView);
 
 std::optional<std::u16string> Read(const ViewerCore& viewer, Getter getter) {
   FakeStringOut out;
-  EXPECT_EQ((viewer.*getter)(out), hr::kOk);
+  EXPECT_HR(hr::kOk, (viewer.*getter)(out));
   return out.value;
 }
 
@@ -33,10 +34,10 @@ TEST(ViewerCore, FreshObject) {
   EXPECT_EQ(Read(viewer, &ViewerCore::get_FocusWaitMS), u"0");
   EXPECT_EQ(Read(viewer, &ViewerCore::get_ShowFlag), u"SW_HIDE");
   std::int32_t returnCode = -7;
-  EXPECT_EQ(viewer.get_ReturnCode(returnCode), hr::kOk);
+  EXPECT_HR(hr::kOk, viewer.get_ReturnCode(returnCode));
   EXPECT_EQ(returnCode, 0);
   std::int16_t sendUser = 7;
-  EXPECT_EQ(viewer.get_SendUser(sendUser), hr::kOk);
+  EXPECT_HR(hr::kOk, viewer.get_SendUser(sendUser));
   EXPECT_EQ(sendUser, 0);
   EXPECT_EQ(platform.Messages(),
             (std::vector<std::u16string>{u"exit get_LastErrorText\r\n", u"exit get_ReturnCode\r\n"}));
@@ -68,8 +69,8 @@ TEST(ViewerCore, StringPutsStoreUpToTheFirstNulAndTrace) {
     for (const auto& v : values) {
       FakeViewerPlatform platform;
       ViewerCore viewer(platform);
-      ASSERT_EQ((viewer.*p.put)(Bstr(u"previous")), hr::kOk);
-      EXPECT_EQ((viewer.*p.put)(v.value), hr::kOk) << p.name;
+      ASSERT_HR(hr::kOk, (viewer.*p.put)(Bstr(u"previous")));
+      EXPECT_HR(hr::kOk, (viewer.*p.put)(v.value)) << p.name;
       EXPECT_EQ(Read(viewer, p.get), v.stored) << p.name;
       EXPECT_EQ(platform.traces.back(), TraceLine(p.label + v.traced + u"\r\n")) << p.name;
     }
@@ -93,11 +94,11 @@ TEST(ViewerCore, AddAppendsWholePartsAndClearResets) {
   for (const auto& m : members) {
     FakeViewerPlatform platform;
     ViewerCore viewer(platform);
-    EXPECT_EQ((viewer.*m.clear)(), hr::kOk) << m.name;
-    EXPECT_EQ((viewer.*m.add)(kNullBstr), hr::kOk) << m.name;
-    EXPECT_EQ((viewer.*m.add)(Bstr(u"ab")), hr::kOk) << m.name;
-    EXPECT_EQ((viewer.*m.add)(Bstr(u"")), hr::kOk) << m.name;
-    EXPECT_EQ((viewer.*m.add)(Bstr(u"c\0d"sv)), hr::kOk) << m.name;
+    EXPECT_HR(hr::kOk, (viewer.*m.clear)()) << m.name;
+    EXPECT_HR(hr::kOk, (viewer.*m.add)(kNullBstr)) << m.name;
+    EXPECT_HR(hr::kOk, (viewer.*m.add)(Bstr(u"ab"))) << m.name;
+    EXPECT_HR(hr::kOk, (viewer.*m.add)(Bstr(u""))) << m.name;
+    EXPECT_HR(hr::kOk, (viewer.*m.add)(Bstr(u"c\0d"sv))) << m.name;
     if (m.add != &ViewerCore::AddCC) {
       // The whole part is kept; the trace shows the value up to its first NUL.
       EXPECT_EQ(Read(viewer, m.get), u"abc\0d"s) << m.name;
@@ -109,7 +110,7 @@ TEST(ViewerCore, AddAppendsWholePartsAndClearResets) {
       EXPECT_EQ(Read(viewer, m.get), u"abc") << m.name;
       EXPECT_TRUE(platform.traces.empty()) << m.name;
     }
-    EXPECT_EQ((viewer.*m.clear)(), hr::kOk) << m.name;
+    EXPECT_HR(hr::kOk, (viewer.*m.clear)()) << m.name;
     EXPECT_EQ(Read(viewer, m.get), m.add == &ViewerCore::AddCC ? std::optional(u""s) : std::nullopt)
         << m.name;
   }
@@ -167,7 +168,7 @@ TEST(ViewerCore, OptionPutsParseTraceAndReadBack) {
   for (const auto& c : cases) {
     FakeViewerPlatform platform;
     ViewerCore viewer(platform);
-    EXPECT_EQ((viewer.*c.put)(c.value), hr::kOk) << testing::PrintToString(c.trace);
+    EXPECT_HR(hr::kOk, (viewer.*c.put)(c.value)) << testing::PrintToString(c.trace);
     EXPECT_EQ(platform.traces, std::vector<std::u16string>{TraceLine(c.trace)});
     EXPECT_EQ(Read(viewer, c.get), c.readBack) << testing::PrintToString(c.trace);
   }
@@ -181,10 +182,10 @@ TEST(ViewerCore, SendUser) {
   for (const auto& c : cases) {
     FakeViewerPlatform platform;
     ViewerCore viewer(platform);
-    ASSERT_EQ(viewer.put_SendUser(-1), hr::kOk);
-    EXPECT_EQ(viewer.put_SendUser(c.put), hr::kOk);
+    ASSERT_HR(hr::kOk, viewer.put_SendUser(-1));
+    EXPECT_HR(hr::kOk, viewer.put_SendUser(c.put));
     std::int16_t value = 7;
-    EXPECT_EQ(viewer.get_SendUser(value), hr::kOk);
+    EXPECT_HR(hr::kOk, viewer.get_SendUser(value));
     EXPECT_EQ(value, c.read) << "put " << c.put;
     EXPECT_TRUE(platform.traces.empty());
   }

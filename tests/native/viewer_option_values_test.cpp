@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "tests/support/hresult_check.h"
 #include "viewer/option_values.h"
 
 namespace {
@@ -58,7 +59,7 @@ TEST(OptionValues, ShowFlagName) {
   };
   for (const auto& c : cases) {
     std::u16string name = u"old";
-    EXPECT_EQ(ShowFlagName(c.value, name), hr::kOk) << c.value;
+    EXPECT_HR(hr::kOk, ShowFlagName(c.value, name)) << c.value;
     EXPECT_EQ(name, c.expected) << c.value;
   }
 }

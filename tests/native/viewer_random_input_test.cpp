@@ -9,6 +9,7 @@
 #include <string>
 
 #include "tests/native/viewer_fake_platform.h"
+#include "tests/support/hresult_check.h"
 #include "viewer/url_escape.h"
 #include "viewer/viewer_core.h"
 
@@ -84,14 +85,14 @@ TEST(ViewerRandomInput, ShowKeepsItsReportAndItsBuffer) {
       viewer.AddCC(View(u" {0} {0}"));
     }
 
-    ASSERT_EQ(viewer.Show(), hr::kOk) << "round " << round;
+    ASSERT_HR(hr::kOk, viewer.Show()) << "round " << round;
     std::int32_t code = -1;
     viewer.get_ReturnCode(code);
     ASSERT_TRUE(code == 0 || code == 745) << "round " << round;
     for (const auto& call : platform.processCalls) ASSERT_LE(call.commandLine.size(), kCommandLineLimit);
     for (const auto& call : platform.shellCalls) ASSERT_LE(call.file.size(), kCommandLineLimit);
     FakeStringOut text;
-    ASSERT_EQ(viewer.get_LastErrorText(text), hr::kOk);
+    ASSERT_HR(hr::kOk, viewer.get_LastErrorText(text));
     ASSERT_EQ(code == 745, text.value.has_value() && !text.value->empty()) << "round " << round;
   }
 }

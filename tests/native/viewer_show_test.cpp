@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/native/viewer_fake_platform.h"
+#include "tests/support/hresult_check.h"
 #include "viewer/viewer_core.h"
 
 namespace {
@@ -18,20 +19,20 @@ constexpr std::u16string_view kStart = u"cmd /C  START \"\" ";
 
 std::u16string LastErrorText(const ViewerCore& viewer) {
   FakeStringOut out;
-  EXPECT_EQ(viewer.get_LastErrorText(out), hr::kOk);
+  EXPECT_HR(hr::kOk, viewer.get_LastErrorText(out));
   return out.value.value_or(u"<null>");
 }
 
 std::int32_t ReturnCode(const ViewerCore& viewer) {
   std::int32_t code = -7;
-  EXPECT_EQ(viewer.get_ReturnCode(code), hr::kOk);
+  EXPECT_HR(hr::kOk, viewer.get_ReturnCode(code));
   return code;
 }
 
 TEST(Show, FreshObjectOpensTheBareUrlWithTheShell) {
   FakeViewerPlatform platform;
   ViewerCore viewer(platform);
-  EXPECT_EQ(viewer.Show(), hr::kOk);
+  EXPECT_HR(hr::kOk, viewer.Show());
   ASSERT_EQ(platform.shellCalls.size(), 1u);
   const auto& call = platform.shellCalls[0];
   EXPECT_EQ(call.fMask, 0x540u);
@@ -127,7 +128,7 @@ TEST(Show, DocumentUrl) {
     FakeViewerPlatform platform;
     ViewerCore viewer(platform);
     c.setup(viewer, platform);
-    EXPECT_EQ(viewer.Show(), hr::kOk) << c.name;
+    EXPECT_HR(hr::kOk, viewer.Show()) << c.name;
     ASSERT_EQ(platform.shellCalls.size(), 1u) << c.name;
     EXPECT_EQ(platform.shellCalls[0].file, c.expected) << c.name;
   }
@@ -156,7 +157,7 @@ TEST(Show, ProcessLaunchPaths) {
     viewer.put_UseStartCmd(Bstr(c.useStartCmd ? u"true" : u"false"));
     viewer.AddCC(Bstr(c.customCommand));
     platform.traces.clear();
-    EXPECT_EQ(viewer.Show(), hr::kOk) << c.name;
+    EXPECT_HR(hr::kOk, viewer.Show()) << c.name;
     ASSERT_EQ(platform.processCalls.size(), 1u) << c.name;
     const auto& call = platform.processCalls[0];
     EXPECT_EQ(call.commandLine, c.commandLine) << c.name;
@@ -193,20 +194,20 @@ TEST(Show, FailedLaunchIsReportedThenReset) {
   platform.systemMessages[2] = u"File not found.\r\n";
   ViewerCore viewer(platform);
   platform.shellResult = {false, 2};
-  EXPECT_EQ(viewer.Show(), hr::kOk);
+  EXPECT_HR(hr::kOk, viewer.Show());
   EXPECT_EQ(ReturnCode(viewer), 745);
   EXPECT_EQ(LastErrorText(viewer),
             u"Unable to open the url:\r\n'\"/.archiveLink?viewDoc\"'\r\nSystemError: 2 File not found.  ");
 
   viewer.AddCC(Bstr(u"nosuch.exe {0}"));
   platform.processResult = {false, 0x80070005u};
-  EXPECT_EQ(viewer.Show(), hr::kOk);
+  EXPECT_HR(hr::kOk, viewer.Show());
   EXPECT_EQ(LastErrorText(viewer),
             u"Unable to open the url:\r\n'nosuch.exe \"/.archiveLink?viewDoc\"'\r\n"
             u"SystemError: 0x80070005 <not found>");
 
   platform.processResult = {true, 0};
-  EXPECT_EQ(viewer.Show(), hr::kOk);
+  EXPECT_HR(hr::kOk, viewer.Show());
   EXPECT_EQ(ReturnCode(viewer), 0);
   EXPECT_EQ(LastErrorText(viewer), u"");
 }
@@ -234,7 +235,7 @@ TEST(Show, LaunchTextBeyond2047CharactersIsNotLaunched) {
     viewer.put_UseStartCmd(Bstr(c.useStartCmd ? u"1" : u"0"));
     viewer.put_KeepFocusOnSap(Bstr(u"yes"));
     platform.traces.clear();
-    EXPECT_EQ(viewer.Show(), hr::kOk) << c.name;
+    EXPECT_HR(hr::kOk, viewer.Show()) << c.name;
     const std::size_t launches = platform.processCalls.size() + platform.shellCalls.size();
     EXPECT_EQ(launches, c.launched ? 1u : 0u) << c.name;
     EXPECT_EQ(ReturnCode(viewer), c.launched ? 0 : 745) << c.name;
@@ -293,7 +294,7 @@ TEST(Show, FocusIsGivenBackAfterTheWait) {
     viewer.put_FocusWaitMS(Bstr(c.wait));
     platform.events.clear();
     platform.traces.clear();
-    EXPECT_EQ(viewer.Show(), hr::kOk);
+    EXPECT_HR(hr::kOk, viewer.Show());
     EXPECT_EQ(platform.events,
               (std::vector<std::string>{"foreground", "foreground", "trace", "shell",
                                         "sleep " + std::to_string(c.slept),
@@ -320,7 +321,7 @@ TEST(ShowEx, StoresTheIdTracesAndShows) {
     viewer.put_DID(Bstr(u"old"));
     platform.traces.clear();
     platform.shellResult = {false, 3};
-    EXPECT_EQ(viewer.ShowEx(c.id), hr::kOk);
+    EXPECT_HR(hr::kOk, viewer.ShowEx(c.id));
     FakeStringOut did;
     viewer.get_DID(did);
     EXPECT_EQ(did.value, c.stored);

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "tests/support/hresult_check.h"
 #include "viewer/text_format.h"
 
 namespace {
@@ -31,7 +32,7 @@ TEST(TextFormat, ConversionsIntoAString) {
   };
   for (const FormatCase& c : cases) {
     std::u16string out = u"old";
-    EXPECT_EQ(FormatToString(out, c.format, c.args), hr::kOk) << c.name;
+    EXPECT_HR(hr::kOk, FormatToString(out, c.format, c.args)) << c.name;
     EXPECT_EQ(out, c.expected) << c.name;
   }
 }
@@ -54,14 +55,14 @@ TEST(TextFormat, RejectedTemplatesLeaveTheTargetAlone) {
   };
   for (const auto& c : cases) {
     std::u16string out = u"old";
-    EXPECT_EQ(FormatToString(out, c.format, c.args), c.expected) << c.name;
+    EXPECT_HR(c.expected, FormatToString(out, c.format, c.args)) << c.name;
     EXPECT_EQ(out, u"old") << c.name;
   }
 }
 
 TEST(TextFormat, ArgumentMayBeTheTarget) {
   std::u16string out = u"abc";
-  ASSERT_EQ(FormatToString(out, u"<%s%s>", {out.c_str(), out.c_str()}), hr::kOk);
+  ASSERT_HR(hr::kOk, FormatToString(out, u"<%s%s>", {out.c_str(), out.c_str()}));
   EXPECT_EQ(out, u"<abcabc>");
 }
 

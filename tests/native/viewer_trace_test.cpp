@@ -3,6 +3,7 @@
 #include <string>
 
 #include "tests/native/viewer_fake_platform.h"
+#include "tests/support/hresult_check.h"
 #include "viewer/trace.h"
 
 namespace {
@@ -56,7 +57,7 @@ TEST(SystemErrorText, Shapes) {
   };
   for (const auto& c : cases) {
     std::u16string text = u"old";
-    EXPECT_EQ(SystemErrorText(platform, c.code, text), hr::kOk) << c.code;
+    EXPECT_HR(hr::kOk, SystemErrorText(platform, c.code, text)) << c.code;
     EXPECT_EQ(text, c.expected) << c.code;
   }
 }

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "child_process.h"
-#include "debug_capture.h"
+#include "tools/trace_capture/debug_capture.h"
 
 namespace {
 

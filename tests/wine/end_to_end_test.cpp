@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "debug_capture.h"
 #include "process_runner.h"
 #include "recorder_output.h"
 #include "test_paths.h"
+#include "tools/trace_capture/debug_capture.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/win/unique_module.h"
 #include "test_bitness.h"
 #include "test_paths.h"
 
@@ -61,28 +62,25 @@ std::vector<LibraryFile> LibraryFiles() {
 class LibraryFileTest : public testing::TestWithParam<LibraryFile> {
  protected:
   void SetUp() override {
-    module_ = LoadLibraryExW(GetParam().path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(nullptr, module_) << "error " << GetLastError();
-  }
-  void TearDown() override {
-    if (module_) FreeLibrary(module_);
+    module_.reset(LoadLibraryExW(GetParam().path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(module_.get()) << "error " << GetLastError();
   }
   std::string Resource(int id, const wchar_t* type, WORD language) {
-    HRSRC found = FindResourceExW(module_, type, MAKEINTRESOURCEW(id), language);
+    HRSRC found = FindResourceExW(module_.get(), type, MAKEINTRESOURCEW(id), language);
     if (found == nullptr) return "<missing>";
-    const char* bytes = static_cast<const char*>(LockResource(LoadResource(module_, found)));
-    return std::string(bytes, SizeofResource(module_, found));
+    const char* bytes = static_cast<const char*>(LockResource(LoadResource(module_.get(), found)));
+    return std::string(bytes, SizeofResource(module_.get(), found));
   }
   // The languages a resource is stored under (FindResourceEx falls back to
   // other languages, so it cannot tell).
   std::vector<WORD> Languages(int id, const wchar_t* type) {
     std::vector<WORD> languages;
     EnumResourceLanguagesW(
-        module_, type, MAKEINTRESOURCEW(id),
+        module_.get(), type, MAKEINTRESOURCEW(id),
         CollectLanguage, reinterpret_cast<LONG_PTR>(&languages));
     return languages;
   }
-  HMODULE module_ = nullptr;
+  UniqueModule module_;
 };
 
 TEST_P(LibraryFileTest, RegistrationScriptsByteForByte) {
@@ -101,7 +99,7 @@ TEST_P(LibraryFileTest, TypeLibraryIsResourceOne) {
 
 TEST_P(LibraryFileTest, ProjectNameString) {
   wchar_t text[64] = {};
-  ASSERT_GT(LoadStringW(module_, 100, text, 64), 0);
+  ASSERT_GT(LoadStringW(module_.get(), 100, text, 64), 0);
   EXPECT_STREQ(L"Veltara.Desk.ZevEvov", text);
 }
 

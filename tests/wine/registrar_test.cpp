@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/win/unique_handle.h"
+#include "base/win/unique_reg_key.h"
 #include "base/win/wide_text.h"
 #include "registrar/run_script_text.h"
 #include "registrar/win/advapi_registry.h"
@@ -128,10 +130,10 @@ TEST_F(RegistrarTest, ForeignSubkeyKeepsItsParent) {
   const std::wstring script = BelowTestKey(kClassEntries);
   ASSERT_EQ(S_OK, Run(script, true));
   const std::wstring progId = std::wstring(kTestKey) + L"\\DorvexZevEvov.Dorvex_ZevEvover";
-  HKEY foreign = nullptr;
+  UniqueRegKey foreign;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, (progId + L"\\Foreign").c_str(), 0, nullptr, 0,
-                                           KEY_WRITE, nullptr, &foreign, nullptr));
-  RegCloseKey(foreign);
+                                           KEY_WRITE, nullptr, foreign.put(), nullptr));
+  foreign.reset();
 
   ASSERT_EQ(S_OK, Run(script, false));
   EXPECT_TRUE(TestKeyExists(progId + L"\\Foreign"));
@@ -192,10 +194,8 @@ TEST_F(RegistrarTest, ScriptResourcesOfTheBuiltDll) {
 
   // 101 is short enough for the stack buffer, 106 goes through the heap.
   ASSERT_EQ(S_OK, registrar_.RunScriptResource(dll.c_str(), 101, L"REGISTRY", true));
-  HKEY key = nullptr;
   const std::wstring appIdKey = std::wstring(L"AppID\\") + kAppId;
-  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CLASSES_ROOT, appIdKey.c_str(), 0, KEY_READ, &key));
-  RegCloseKey(key);
+  ASSERT_TRUE(KeyExists(HKEY_CLASSES_ROOT, appIdKey));
   ASSERT_EQ(S_OK, registrar_.RunScriptResource(dll.c_str(), 106, L"REGISTRY", true));
   wchar_t server[MAX_PATH] = {};
   LONG size = sizeof server;
@@ -206,11 +206,9 @@ TEST_F(RegistrarTest, ScriptResourcesOfTheBuiltDll) {
 
   ASSERT_EQ(S_OK, registrar_.RunScriptResource(dll.c_str(), 106, L"REGISTRY", false));
   ASSERT_EQ(S_OK, registrar_.RunScriptResource(dll.c_str(), 101, L"REGISTRY", false));
-  EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CLASSES_ROOT, appIdKey.c_str(), 0, KEY_READ, &key));
-  EXPECT_NE(ERROR_SUCCESS,
-            RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID\\{5D0B7A31-6C2E-4F19-A8D4-3E71C09B2F66}", 0, KEY_READ, &key));
-  EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CLASSES_ROOT, L"AppID", 0, KEY_READ, &key)) << "NoRemove AppID stays";
-  RegCloseKey(key);
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, appIdKey));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID\\{5D0B7A31-6C2E-4F19-A8D4-3E71C09B2F66}"));
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"AppID")) << "NoRemove AppID stays";
 }
 
 // A copy of the built DLL whose only resource is one REGISTRY script, id 101,
@@ -227,11 +225,12 @@ bool CopyWithScript(const std::wstring& path, const std::string& bytes) {
 // Sets the size of the only resource of the module file at path to 0: the
 // resource update functions take no empty data.
 bool EmptyTheOnlyResource(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  std::vector<BYTE> image(GetFileSize(file, nullptr));
+  const UniqueHandle file(
+      CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return false;
+  std::vector<BYTE> image(GetFileSize(file.get(), nullptr));
   DWORD done = 0;
-  bool emptied = ReadFile(file, image.data(), static_cast<DWORD>(image.size()), &done, nullptr) && done == image.size();
+  bool emptied = ReadFile(file.get(), image.data(), static_cast<DWORD>(image.size()), &done, nullptr) && done == image.size();
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
   const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(image.data() + dos->e_lfanew);
   const DWORD rva = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE].VirtualAddress;
@@ -252,10 +251,9 @@ bool EmptyTheOnlyResource(const std::wstring& path) {
   }
   if (emptied) {
     reinterpret_cast<IMAGE_RESOURCE_DATA_ENTRY*>(image.data() + base + offset)->Size = 0;
-    emptied = SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0 &&
-              WriteFile(file, image.data(), static_cast<DWORD>(image.size()), &done, nullptr) && done == image.size();
+    emptied = SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == 0 &&
+              WriteFile(file.get(), image.data(), static_cast<DWORD>(image.size()), &done, nullptr) && done == image.size();
   }
-  CloseHandle(file);
   return emptied;
 }
 
@@ -274,10 +272,9 @@ class ThreadLocaleScope {
 // True when the file can be opened for writing without sharing, that is when
 // no loaded image of it is left behind.
 bool FileIsFree(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(file);
-  return true;
+  const UniqueHandle file(
+      CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  return static_cast<bool>(file);
 }
 
 TEST_F(RegistrarTest, ScriptResourceIsTextInTheThreadCodePage) {
@@ -330,10 +327,9 @@ DWORD WINAPI CreateAndDestroyUnusedRegistrar(void*) {
 TEST(RegistrarLock, RegistrarWhoseLockWasNeverSetUpIsDestroyedAtOnce) {
   // A registrar whose lock initialisation failed is destroyed unused; its
   // table must not enter the section that was never set up.
-  HANDLE thread = CreateThread(nullptr, 0, CreateAndDestroyUnusedRegistrar, nullptr, 0, nullptr);
-  ASSERT_NE(nullptr, thread);
-  EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(thread, 5000)) << "the destructor hangs";
-  CloseHandle(thread);
+  const UniqueHandle thread(CreateThread(nullptr, 0, CreateAndDestroyUnusedRegistrar, nullptr, 0, nullptr));
+  ASSERT_TRUE(thread);
+  EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(thread.get(), 5000)) << "the destructor hangs";
 }
 
 TEST_F(RegistrarTest, MissingResourceAndMissingFile) {

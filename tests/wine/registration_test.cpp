@@ -13,15 +13,17 @@
 #include "VeltaraDeskZevEvov.h"
 #include "base/win/com_ref.h"
 #include "base/win/unique_reg_key.h"
+#include "base/win/unique_handle.h"
+#include "base/win/unique_module.h"
 #include "child_process.h"
-#include "debug_capture.h"
-#include "hresult_check.h"
 #include "process_runner.h"
 #include "registry_export.h"
 #include "registry_probe.h"
 #include "resource_ids.h"
 #include "test_bitness.h"
 #include "test_paths.h"
+#include "tests/support/hresult_check.h"
+#include "tools/trace_capture/debug_capture.h"
 
 namespace {
 
@@ -39,21 +41,18 @@ long Regsvr32(const std::wstring& options, const std::wstring& dll) {
 
 // The exports of a loaded DLL, for the cases regsvr32 cannot show.
 struct Exports {
-  HMODULE module = nullptr;
+  UniqueModule module;
   HRESULT(STDAPICALLTYPE* registerServer)() = nullptr;
   HRESULT(STDAPICALLTYPE* unregisterServer)() = nullptr;
   HRESULT(STDAPICALLTYPE* install)(BOOL, LPCWSTR) = nullptr;
 
-  explicit Exports(const std::wstring& path = testing_paths::DllPath()) {
-    module = LoadLibraryW(path.c_str());
-    if (module == nullptr) return;
-    registerServer = reinterpret_cast<decltype(registerServer)>(reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
+  explicit Exports(const std::wstring& path = testing_paths::DllPath()) : module(LoadLibraryW(path.c_str())) {
+    if (!module) return;
+    registerServer =
+        reinterpret_cast<decltype(registerServer)>(reinterpret_cast<void*>(GetProcAddress(module.get(), "DllRegisterServer")));
     unregisterServer =
-        reinterpret_cast<decltype(unregisterServer)>(reinterpret_cast<void*>(GetProcAddress(module, "DllUnregisterServer")));
-    install = reinterpret_cast<decltype(install)>(reinterpret_cast<void*>(GetProcAddress(module, "DllInstall")));
-  }
-  ~Exports() {
-    if (module) FreeLibrary(module);
+        reinterpret_cast<decltype(unregisterServer)>(reinterpret_cast<void*>(GetProcAddress(module.get(), "DllUnregisterServer")));
+    install = reinterpret_cast<decltype(install)>(reinterpret_cast<void*>(GetProcAddress(module.get(), "DllInstall")));
   }
   bool ok() const { return registerServer && unregisterServer && install; }
 };
@@ -63,21 +62,15 @@ bool PerUserRegistered() { return KeyExists(HKEY_CURRENT_USER, kUserClasses + kC
 
 // The built DLL's type library resource written out as a file of its own.
 bool WriteTypeLibraryFile(const std::wstring& path) {
-  HMODULE original = LoadLibraryExW(testing_paths::DllPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  if (original == nullptr) return false;
-  bool written = false;
-  if (HRSRC resource = FindResourceW(original, MAKEINTRESOURCEW(TYPELIB_RESOURCE_ID), L"TYPELIB")) {
-    const void* bytes = LockResource(LoadResource(original, resource));
-    const DWORD size = SizeofResource(original, resource);
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      DWORD done = 0;
-      written = bytes != nullptr && WriteFile(file, bytes, size, &done, nullptr) && done == size;
-      CloseHandle(file);
-    }
-  }
-  FreeLibrary(original);
-  return written;
+  const UniqueModule original(LoadLibraryExW(testing_paths::DllPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  if (!original) return false;
+  HRSRC resource = FindResourceW(original.get(), MAKEINTRESOURCEW(TYPELIB_RESOURCE_ID), L"TYPELIB");
+  if (resource == nullptr) return false;
+  const void* bytes = LockResource(LoadResource(original.get(), resource));
+  const DWORD size = SizeofResource(original.get(), resource);
+  const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  DWORD done = 0;
+  return file && bytes != nullptr && WriteFile(file.get(), bytes, size, &done, nullptr) && done == size;
 }
 
 // A copy of the built DLL whose only resources are its two registration
@@ -85,9 +78,9 @@ bool WriteTypeLibraryFile(const std::wstring& path) {
 // companion file.
 bool CopyWithoutTypeLibrary(const std::wstring& path) {
   if (!CopyFileW(testing_paths::DllPath().c_str(), path.c_str(), FALSE)) return false;
-  HMODULE original = LoadLibraryExW(testing_paths::DllPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  const UniqueModule original(LoadLibraryExW(testing_paths::DllPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   HANDLE update = BeginUpdateResourceW(path.c_str(), TRUE);
-  bool copied = original != nullptr && update != nullptr;
+  bool copied = original && update != nullptr;
   const struct {
     WORD id;
     WORD language;
@@ -95,13 +88,12 @@ bool CopyWithoutTypeLibrary(const std::wstring& path) {
                  {IDR_CLASS_SCRIPT, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_UK)}};
   for (const auto& script : scripts) {
     if (!copied) break;
-    HRSRC resource = FindResourceExW(original, L"REGISTRY", MAKEINTRESOURCEW(script.id), script.language);
-    copied = resource != nullptr &&
-             UpdateResourceW(update, L"REGISTRY", MAKEINTRESOURCEW(script.id), script.language,
-                             LockResource(LoadResource(original, resource)), SizeofResource(original, resource));
+    HRSRC resource = FindResourceExW(original.get(), L"REGISTRY", MAKEINTRESOURCEW(script.id), script.language);
+    copied = resource != nullptr && UpdateResourceW(update, L"REGISTRY", MAKEINTRESOURCEW(script.id), script.language,
+                                                    LockResource(LoadResource(original.get(), resource)),
+                                                    SizeofResource(original.get(), resource));
   }
   if (update != nullptr) copied = EndUpdateResourceW(update, !copied) && copied;
-  if (original != nullptr) FreeLibrary(original);
   return copied;
 }
 

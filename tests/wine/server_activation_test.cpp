@@ -13,8 +13,9 @@
 
 #include "VeltaraDeskZevEvov.h"
 #include "base/win/com_ref.h"
-#include "hresult_check.h"
+#include "test_bstr.h"
 #include "test_registration.h"
+#include "tests/support/hresult_check.h"
 
 namespace {
 
@@ -47,13 +48,10 @@ ClientRun RunClient(DWORD apartment) {
         ComRef<IClientSecurity> security;
         run.proxyQuery = viewer->QueryInterface(IID_IClientSecurity, reinterpret_cast<void**>(security.put()));
 
-        BSTR value = SysAllocString(L"K1 \x00e4");
-        run.put = viewer->put_ContRep(value);
-        SysFreeString(value);
-        BSTR got = nullptr;
-        run.get = viewer->get_ContRep(&got);
-        if (got) run.got.assign(got, SysStringLen(got));
-        SysFreeString(got);
+        run.put = viewer->put_ContRep(NewBstr(L"K1 \x00e4").get());
+        UniqueBstr got;
+        run.get = viewer->get_ContRep(got.put());
+        if (got) run.got.assign(got.get(), SysStringLen(got.get()));
 
         std::wstring name = L"SendUser";
         LPOLESTR names[] = {name.data()};

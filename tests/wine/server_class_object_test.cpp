@@ -12,28 +12,17 @@
 #include <vector>
 
 #include "VeltaraDeskZevEvov.h"
-#include "child_process.h"
 #include "base/win/com_ref.h"
-#include "hresult_check.h"
+#include "child_process.h"
+#include "idle_outer.h"
 #include "loaded_server.h"
 #include "process_runner.h"
+#include "tests/support/hresult_check.h"
 #include "test_bitness.h"
 
 namespace {
 
 void* const kSentinel = reinterpret_cast<void*>(0xdeadbeef);
-
-// An outer object that only has to exist: CreateInstance must refuse or
-// accept it before it would ever be called.
-class IdleOuter final : public IUnknown {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-};
 
 class ClassObjectTest : public testing::Test {
  protected:

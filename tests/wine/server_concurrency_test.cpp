@@ -15,9 +15,9 @@
 
 #include "VeltaraDeskZevEvov.h"
 #include "base/win/com_ref.h"
-#include "hresult_check.h"
 #include "loaded_server.h"
 #include "test_registration.h"
+#include "tests/support/hresult_check.h"
 
 namespace {
 

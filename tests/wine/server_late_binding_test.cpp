@@ -11,9 +11,11 @@
 
 #include "VeltaraDeskZevEvov.h"
 #include "base/win/com_ref.h"
-#include "hresult_check.h"
+#include "base/win/unique_bstr.h"
+#include "base/win/unique_type_blocks.h"
 #include "loaded_server.h"
 #include "test_registration.h"
+#include "tests/support/hresult_check.h"
 
 namespace {
 
@@ -76,10 +78,9 @@ TEST_F(LateBindingTest, TypeInfoCountAndTypeInfo) {
 
   ComRef<ITypeInfo> described;
   ASSERT_HR(S_OK, viewer->GetTypeInfo(0, kLocale, described.put()));
-  TYPEATTR* attributes = nullptr;
-  ASSERT_HR(S_OK, described->GetTypeAttr(&attributes));
+  UniqueTypeAttributes attributes(described.get());
+  ASSERT_HR(S_OK, described->GetTypeAttr(attributes.put()));
   EXPECT_TRUE(IsEqualGUID(IID_IDorvex_ZevEvover, attributes->guid));
-  described->ReleaseTypeAttr(attributes);
 }
 
 TEST_F(LateBindingTest, GetIDsOfNames) {
@@ -169,9 +170,8 @@ TEST(LateBindingRegistration, TypeLibraryRegisteredLater) {
 
     ComRef<IDorvex_ZevEvover> early;
     ASSERT_HR(S_OK, binding.viewer()->QueryInterface(IID_IDorvex_ZevEvover, reinterpret_cast<void**>(early.put())));
-    BSTR value = nullptr;
-    EXPECT_HR(S_OK, early->get_LastErrorText(&value));
-    SysFreeString(value);
+    UniqueBstr value;
+    EXPECT_HR(S_OK, early->get_LastErrorText(value.put()));
 
     ASSERT_HR(S_OK, RegisterTypeLibraryForTests());
     EXPECT_HR(S_OK, binding.PutText(1, L"A1"));

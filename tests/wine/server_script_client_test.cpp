@@ -9,9 +9,10 @@
 
 #include <string>
 
-#include "hresult_check.h"
+#include "base/win/unique_handle.h"
 #include "process_runner.h"
 #include "test_registration.h"
+#include "tests/support/hresult_check.h"
 
 namespace {
 
@@ -111,11 +112,11 @@ std::wstring WriteScript(const wchar_t* name, const char* text) {
   wchar_t folder[MAX_PATH];
   GetTempPathW(MAX_PATH, folder);
   const std::wstring path = std::wstring(folder) + name;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
+  const UniqueHandle file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return {};
   DWORD written = 0;
-  WriteFile(file, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
-  CloseHandle(file);
+  WriteFile(file.get(), text, static_cast<DWORD>(strlen(text)), &written, nullptr);
   return path;
 }
 

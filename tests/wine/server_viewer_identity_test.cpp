@@ -8,8 +8,9 @@
 
 #include "VeltaraDeskZevEvov.h"
 #include "base/win/com_ref.h"
-#include "hresult_check.h"
 #include "loaded_server.h"
+#include "test_bstr.h"
+#include "tests/support/hresult_check.h"
 
 namespace {
 
@@ -154,13 +155,10 @@ TEST_F(ViewerIdentityTest, AggregatedViewerCountsOnTheOuterObject) {
   errorInfo.reset();
 
   // The inner part is a whole viewer.
-  BSTR value = SysAllocString(L"R1");
-  EXPECT_HR(S_OK, viewer->put_ContRep(value));
-  SysFreeString(value);
-  BSTR got = nullptr;
-  ASSERT_HR(S_OK, viewer->get_ContRep(&got));
-  EXPECT_STREQ(L"R1", got);
-  SysFreeString(got);
+  EXPECT_HR(S_OK, viewer->put_ContRep(NewBstr(L"R1").get()));
+  UniqueBstr got;
+  ASSERT_HR(S_OK, viewer->get_ContRep(got.put()));
+  EXPECT_STREQ(L"R1", got.get());
 
   // The aggregate's own IUnknown, asked directly.
   void* out = kSentinel;

@@ -17,12 +17,16 @@
 #include <vector>
 
 #include "VeltaraDeskZevEvov.h"
-#include "child_process.h"
 #include "base/win/com_ref.h"
-#include "debug_capture.h"
-#include "hresult_check.h"
+#include "base/win/unique_bstr.h"
+#include "base/win/unique_handle.h"
+#include "base/win/unique_reg_key.h"
+#include "child_process.h"
 #include "loaded_server.h"
+#include "test_bstr.h"
 #include "test_paths.h"
+#include "tests/support/hresult_check.h"
+#include "tools/trace_capture/debug_capture.h"
 
 namespace {
 
@@ -32,26 +36,13 @@ constexpr wchar_t kResultMarker[] = L"result ";
 constexpr wchar_t kMissingViewer[] = L"C:\\windows\\no-such-viewer.exe";
 constexpr wchar_t kShellScheme[] = L"zevevovtest";
 
-// Owns one BSTR; frees it on destruction.
-class Bstr {
- public:
-  Bstr() = default;
-  explicit Bstr(const std::wstring& text) : value_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  ~Bstr() { SysFreeString(value_); }
-  BSTR get() const { return value_; }
-  BSTR* put() {
-    SysFreeString(value_);
-    value_ = reinterpret_cast<BSTR>(0xdeadbeef);
-    return &value_;
-  }
-  // Null as "<null>", so that it differs from an empty string in messages.
-  std::wstring text() const { return value_ ? std::wstring(value_, SysStringLen(value_)) : L"<null>"; }
-
- private:
-  BSTR value_ = nullptr;
-};
+// The out slot of a getter, pre-filled with a sentinel: a getter that leaves
+// it untouched shows (and the owner then fails to free it).
+BSTR* Prefilled(UniqueBstr& value) {
+  BSTR* slot = value.put();
+  *slot = reinterpret_cast<BSTR>(0xdeadbeef);
+  return slot;
+}
 
 // A fresh server and one plain viewer through its interface.
 class Viewer {
@@ -73,10 +64,10 @@ using StringGetter = HRESULT (STDMETHODCALLTYPE IDorvex_ZevEvover::*)(BSTR*);
 using StringSetter = HRESULT (STDMETHODCALLTYPE IDorvex_ZevEvover::*)(BSTR);
 
 std::wstring Get(const Viewer& viewer, StringGetter getter) {
-  Bstr value;
-  const HRESULT result = (viewer.operator->()->*getter)(value.put());
+  UniqueBstr value;
+  const HRESULT result = (viewer.operator->()->*getter)(Prefilled(value));
   if (FAILED(result)) return L"<failed>";
-  return value.text();
+  return BstrText(value.get());
 }
 
 // Writes a line for the parent of a debuggee.
@@ -101,14 +92,13 @@ std::wstring WaitForRecorderLine(const std::wstring& path) {
   const ULONGLONG deadline = GetTickCount64() + kRecorderWaitMs;
   std::string bytes;
   while (GetTickCount64() < deadline) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
+    const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+    if (file) {
       char chunk[4096];
       DWORD read = 0;
       bytes.clear();
-      while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
-      CloseHandle(file);
+      while (ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
       if (!bytes.empty() && bytes.back() == '\n') break;
     }
     Sleep(50);
@@ -130,11 +120,11 @@ class DebuggeeClient {
   void ReportOutcome(HRESULT showResult) {
     LONG code = -1;
     viewer->get_ReturnCode(&code);
-    Bstr text;
-    viewer->get_LastErrorText(text.put());
+    UniqueBstr text;
+    viewer->get_LastErrorText(Prefilled(text));
     Report(L"hr=" + std::to_wstring(showResult));
     Report(L"ReturnCode=" + std::to_wstring(code));
-    Report(L"LastErrorText=" + text.text());
+    Report(L"LastErrorText=" + BstrText(text.get()));
     Report(L"UseStartCmd=" + Get(viewer, &IDorvex_ZevEvover::get_UseStartCmd));
   }
 
@@ -198,7 +188,7 @@ TEST(ViewerVtable, StringPropertiesRoundTrip) {
   for (const auto& p : properties) {
     for (const auto& v : values) {
       SCOPED_TRACE(testing::Message() << p.name << ", " << v.what);
-      Bstr value(v.put);
+      UniqueBstr value = NewBstr(v.put);
       EXPECT_HR(S_OK, ((*viewer.operator->()).*p.setter)(v.null ? nullptr : value.get()));
       EXPECT_EQ(v.got, Get(viewer, p.getter));
     }
@@ -208,15 +198,15 @@ TEST(ViewerVtable, StringPropertiesRoundTrip) {
 TEST(ViewerVtable, GettersHandOutFreshCopies) {
   Viewer viewer;
   ASSERT_TRUE(viewer);
-  Bstr value(L"R1");
+  UniqueBstr value = NewBstr(L"R1");
   ASSERT_HR(S_OK, viewer->put_ContRep(value.get()));
-  Bstr first, second;
-  ASSERT_HR(S_OK, viewer->get_ContRep(first.put()));
-  ASSERT_HR(S_OK, viewer->get_ContRep(second.put()));
+  UniqueBstr first, second;
+  ASSERT_HR(S_OK, viewer->get_ContRep(Prefilled(first)));
+  ASSERT_HR(S_OK, viewer->get_ContRep(Prefilled(second)));
   EXPECT_NE(first.get(), second.get());
   EXPECT_NE(value.get(), first.get());
-  EXPECT_EQ(L"R1", first.text());
-  EXPECT_EQ(L"R1", second.text());
+  EXPECT_EQ(L"R1", BstrText(first.get()));
+  EXPECT_EQ(L"R1", BstrText(second.get()));
 
   // Putting back the very string the object would hand out changes nothing.
   ASSERT_HR(S_OK, viewer->put_ContRep(first.get()));
@@ -226,7 +216,7 @@ TEST(ViewerVtable, GettersHandOutFreshCopies) {
 TEST(ViewerVtable, AddAndClear) {
   Viewer viewer;
   ASSERT_TRUE(viewer);
-  Bstr part1(L"http://srv"), part2(std::wstring(L":80\0x", 5)), empty(L"");
+  UniqueBstr part1 = NewBstr(L"http://srv"), part2 = NewBstr(std::wstring(L":80\0x", 5)), empty = NewBstr(L"");
   EXPECT_HR(S_OK, viewer->AddServer(part1.get()));
   EXPECT_HR(S_OK, viewer->AddServer(empty.get()));
   EXPECT_HR(S_OK, viewer->AddServer(nullptr));
@@ -236,7 +226,7 @@ TEST(ViewerVtable, AddAndClear) {
   EXPECT_HR(S_OK, viewer->ClearServer());
   EXPECT_EQ(L"<null>", Get(viewer, &IDorvex_ZevEvover::get_Server));
 
-  Bstr root1(L"/a"), root2(L"/b");
+  UniqueBstr root1 = NewBstr(L"/a"), root2 = NewBstr(L"/b");
   EXPECT_HR(S_OK, viewer->AddUrlRoot(root1.get()));
   EXPECT_HR(S_OK, viewer->AddUrlRoot(root2.get()));
   EXPECT_EQ(L"/a/b", Get(viewer, &IDorvex_ZevEvover::get_UrlRoot));
@@ -244,7 +234,7 @@ TEST(ViewerVtable, AddAndClear) {
   EXPECT_EQ(L"<null>", Get(viewer, &IDorvex_ZevEvover::get_UrlRoot));
 
   EXPECT_HR(S_OK, viewer->ClearCC());
-  Bstr command1(L"viewer.exe "), command2(L"{0}");
+  UniqueBstr command1 = NewBstr(L"viewer.exe "), command2 = NewBstr(L"{0}");
   EXPECT_HR(S_OK, viewer->AddCC(command1.get()));
   EXPECT_HR(S_OK, viewer->AddCC(empty.get()));
   EXPECT_HR(S_OK, viewer->AddCC(command2.get()));
@@ -271,7 +261,7 @@ TEST(ViewerVtable, OptionsAndSendUser) {
        L"SW_SHOWNORMAL"},
   };
   for (const auto& o : options) {
-    Bstr value(o.put);
+    UniqueBstr value = NewBstr(o.put);
     EXPECT_HR(S_OK, ((*viewer.operator->()).*o.setter)(value.get())) << o.name;
     EXPECT_EQ(o.got, Get(viewer, o.getter)) << o.name;
   }
@@ -309,7 +299,8 @@ CHILD_SCENARIO(property_traces) {
   Viewer& viewer = client.viewer;
   if (!viewer) return 1;
   Report(L"thread=" + std::to_wstring(GetCurrentThreadId()));
-  Bstr r1(L"R1"), d1(L"D 1"), empty(L""), root(L"/r"), server(L"S"), yes(L"yes"), no(L"no"), show(L"SW_SHOW");
+  UniqueBstr r1 = NewBstr(L"R1"), d1 = NewBstr(L"D 1"), empty = NewBstr(L""), root = NewBstr(L"/r");
+  UniqueBstr server = NewBstr(L"S"), yes = NewBstr(L"yes"), no = NewBstr(L"no"), show = NewBstr(L"SW_SHOW");
   viewer->put_ContRep(r1.get());
   viewer->put_DID(d1.get());
   viewer->put_Server(nullptr);
@@ -324,8 +315,8 @@ CHILD_SCENARIO(property_traces) {
   viewer->put_ShowFlag(show.get());
   LONG code = 0;
   viewer->get_ReturnCode(&code);
-  Bstr text;
-  viewer->get_LastErrorText(text.put());
+  UniqueBstr text;
+  viewer->get_LastErrorText(Prefilled(text));
   return 0;
 }
 
@@ -367,7 +358,7 @@ CHILD_SCENARIO(show_missing_viewer) {
   DebuggeeClient client;
   Viewer& viewer = client.viewer;
   if (!viewer) return 1;
-  Bstr command(L"\"" + std::wstring(kMissingViewer) + L"\" {0}"), id(L"D1");
+  UniqueBstr command = NewBstr(L"\"" + std::wstring(kMissingViewer) + L"\" {0}"), id = NewBstr(L"D1");
   viewer->AddCC(command.get());
   client.ReportOutcome(viewer->ShowEx(id.get()));
   Report(L"DID=" + Get(viewer, &IDorvex_ZevEvover::get_DID));
@@ -401,7 +392,8 @@ CHILD_SCENARIO(show_starts_recorder) {
   DebuggeeClient client;
   Viewer& viewer = client.viewer;
   if (!viewer) return 1;
-  Bstr command(L"\"" + testing_paths::ToolPath(L"recorder") + L"\" {0}"), yes(L"yes"), wait(L"100");
+  UniqueBstr command = NewBstr(L"\"" + testing_paths::ToolPath(L"recorder") + L"\" {0}");
+  UniqueBstr yes = NewBstr(L"yes"), wait = NewBstr(L"100");
   viewer->AddCC(command.get());
   viewer->put_SendUser(VARIANT_TRUE);
   viewer->put_KeepFocusOnSap(yes.get());
@@ -467,19 +459,17 @@ class ShellHandler {
  public:
   ShellHandler() {
     const std::wstring command = L"\"" + testing_paths::ToolPath(L"recorder") + L"\" %1";
-    HKEY key = nullptr;
+    UniqueRegKey key;
     if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, (KeyPath() + L"\\shell\\open\\command").c_str(), 0, nullptr, 0,
-                        KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+                        KEY_WRITE, nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
       return;
     }
-    ok_ = RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+    ok_ = RegSetValueExW(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
                          static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    HKEY scheme = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, KeyPath().c_str(), 0, KEY_WRITE, &scheme) == ERROR_SUCCESS) {
-      ok_ = ok_ && RegSetValueExW(scheme, L"URL Protocol", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""),
+    UniqueRegKey scheme;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, KeyPath().c_str(), 0, KEY_WRITE, scheme.put()) == ERROR_SUCCESS) {
+      ok_ = ok_ && RegSetValueExW(scheme.get(), L"URL Protocol", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""),
                                   sizeof(wchar_t)) == ERROR_SUCCESS;
-      RegCloseKey(scheme);
     }
   }
   ~ShellHandler() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, KeyPath().c_str()); }
@@ -494,7 +484,7 @@ CHILD_SCENARIO(show_through_shell) {
   DebuggeeClient client;
   Viewer& viewer = client.viewer;
   if (!viewer) return 1;
-  Bstr server(std::wstring(kShellScheme) + L":"), repository(L"A1");
+  UniqueBstr server = NewBstr(std::wstring(kShellScheme) + L":"), repository = NewBstr(L"A1");
   viewer->put_Server(server.get());
   viewer->put_ContRep(repository.get());
   client.ReportOutcome(viewer->Show());

@@ -16,35 +16,19 @@
 #include <vector>
 
 #include "VeltaraDeskZevEvov.h"
-#include "child_process.h"
 #include "base/win/com_ref.h"
-#include "debug_capture.h"
+#include "base/win/unique_handle.h"
+#include "base/win/unique_local_memory.h"
+#include "child_process.h"
 #include "loaded_server.h"
 #include "recorder_output.h"
+#include "test_bstr.h"
 #include "test_paths.h"
+#include "tools/trace_capture/debug_capture.h"
 
 namespace {
 
 constexpr wchar_t kScheme[] = L"zevtest";
-
-// Owns one BSTR made from a literal or a string.
-class Bstr {
- public:
-  explicit Bstr(const std::wstring& text) : value_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  ~Bstr() { SysFreeString(value_); }
-  BSTR get() const { return value_; }
-
- private:
-  BSTR value_;
-};
-
-std::wstring TakeBstr(BSTR value) {
-  std::wstring text = value ? std::wstring(value, SysStringLen(value)) : L"<null>";
-  SysFreeString(value);
-  return text;
-}
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
@@ -77,12 +61,12 @@ class ViewerFixture {
 
   // The SRV / r / A1 / "A B" document, with the custom command given.
   void SetDocument(const std::wstring& customCommand) {
-    viewer_->put_Server(Bstr(std::wstring(kScheme) + L"://host").get());
-    viewer_->put_UrlRoot(Bstr(L"/r").get());
-    viewer_->put_ContRep(Bstr(L"A1").get());
-    viewer_->put_DID(Bstr(L"A B").get());
+    viewer_->put_Server(NewBstr(std::wstring(kScheme) + L"://host").get());
+    viewer_->put_UrlRoot(NewBstr(L"/r").get());
+    viewer_->put_ContRep(NewBstr(L"A1").get());
+    viewer_->put_DID(NewBstr(L"A B").get());
     viewer_->ClearCC();
-    if (!customCommand.empty()) viewer_->AddCC(Bstr(customCommand).get());
+    if (!customCommand.empty()) viewer_->AddCC(NewBstr(customCommand).get());
   }
 
  private:
@@ -104,9 +88,9 @@ class ShowTest : public testing::Test {
     return code;
   }
   std::wstring LastErrorText() {
-    BSTR text = nullptr;
-    EXPECT_EQ(S_OK, viewer()->get_LastErrorText(&text));
-    return TakeBstr(text);
+    UniqueBstr text;
+    EXPECT_EQ(S_OK, viewer()->get_LastErrorText(text.put()));
+    return BstrText(text.get());
   }
   IDorvex_ZevEvover* viewer() { return fixture_.viewer(); }
 
@@ -125,28 +109,28 @@ TEST_F(ShowTest, CustomCommandStartsTheProgramWithTheQuotedUrl) {
   ASSERT_EQ(1u, lines.size());
   EXPECT_EQ(Quoted(recorder) + L" " + Quoted(kDocumentUrl), lines[0]);
 
-  BSTR useStart = nullptr;
-  ASSERT_EQ(S_OK, viewer()->get_UseStartCmd(&useStart));
-  EXPECT_EQ(L"true", TakeBstr(useStart)) << "a custom command switches UseStartCmd on";
+  UniqueBstr useStart;
+  ASSERT_EQ(S_OK, viewer()->get_UseStartCmd(useStart.put()));
+  EXPECT_EQ(L"true", BstrText(useStart.get())) << "a custom command switches UseStartCmd on";
 }
 
 TEST_F(ShowTest, ShowExTakesTheDocumentIdAndTwoPlaceholdersGetTheUrlTwice) {
   const std::wstring recorder = testing_paths::ToolPath(L"recorder");
   fixture_.SetDocument(Quoted(recorder) + L" {0} --again {0}");
-  ASSERT_EQ(S_OK, viewer()->ShowEx(Bstr(L"D&2=x").get()));
+  ASSERT_EQ(S_OK, viewer()->ShowEx(NewBstr(L"D&2=x").get()));
   const std::wstring url = std::wstring(kScheme) + L"://host/r/.archiveLink?viewDoc&contRep=A1&docID=D%262%3dx";
   std::vector<std::wstring> lines = recorder_.WaitForLines(1);
   ASSERT_EQ(1u, lines.size());
   EXPECT_EQ(Quoted(recorder) + L" " + Quoted(url) + L" --again " + Quoted(url), lines[0]);
-  BSTR did = nullptr;
-  ASSERT_EQ(S_OK, viewer()->get_DID(&did));
-  EXPECT_EQ(L"D&2=x", TakeBstr(did));
+  UniqueBstr did;
+  ASSERT_EQ(S_OK, viewer()->get_DID(did.put()));
+  EXPECT_EQ(L"D&2=x", BstrText(did.get()));
 }
 
 TEST_F(ShowTest, StartCommandReachesTheProtocolHandler) {
   RegisterRecorderProtocol();
   fixture_.SetDocument(L"");
-  ASSERT_EQ(S_OK, viewer()->put_UseStartCmd(Bstr(L"true").get()));
+  ASSERT_EQ(S_OK, viewer()->put_UseStartCmd(NewBstr(L"true").get()));
   ASSERT_EQ(S_OK, viewer()->Show());
   EXPECT_EQ(0, ReturnCode());
   std::vector<std::wstring> lines = recorder_.WaitForLines(1);
@@ -157,7 +141,7 @@ TEST_F(ShowTest, StartCommandReachesTheProtocolHandler) {
 TEST_F(ShowTest, ShellOpenReachesTheProtocolHandler) {
   RegisterRecorderProtocol();
   fixture_.SetDocument(L"");
-  ASSERT_EQ(S_OK, viewer()->put_ShowFlag(Bstr(L"SW_SHOWNORMAL").get()));
+  ASSERT_EQ(S_OK, viewer()->put_ShowFlag(NewBstr(L"SW_SHOWNORMAL").get()));
   ASSERT_EQ(S_OK, viewer()->Show());
   EXPECT_EQ(0, ReturnCode());
   EXPECT_EQ(L"", LastErrorText());
@@ -170,8 +154,8 @@ TEST_F(ShowTest, QuoteInServerCannotStartASecondProgram) {
   const std::wstring recorder = testing_paths::ToolPath(L"recorder");
   // Through START the command interpreter would run "&" commands outside quotes.
   fixture_.SetDocument(L"");
-  ASSERT_EQ(S_OK, viewer()->put_Server(Bstr(L"x\" & " + Quoted(recorder) + L" injected & \"").get()));
-  ASSERT_EQ(S_OK, viewer()->put_UseStartCmd(Bstr(L"true").get()));
+  ASSERT_EQ(S_OK, viewer()->put_Server(NewBstr(L"x\" & " + Quoted(recorder) + L" injected & \"").get()));
+  ASSERT_EQ(S_OK, viewer()->put_UseStartCmd(NewBstr(L"true").get()));
   ASSERT_EQ(S_OK, viewer()->Show());
   // Wait a while for a program that must not come.
   std::vector<std::wstring> lines = recorder_.WaitForLines(1, 3000);
@@ -184,13 +168,13 @@ TEST_F(ShowTest, MissingProgramIsReportedNotReturned) {
   EXPECT_EQ(745, ReturnCode());
   // The system's own text for the code, in the user's default language, its
   // line breaks turned into blanks and nothing trimmed.
-  wchar_t* message = nullptr;
+  UniqueLocalMemory<wchar_t> message;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-      ERROR_FILE_NOT_FOUND, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+      ERROR_FILE_NOT_FOUND, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(message.put()), 0,
+      nullptr);
   ASSERT_NE(0u, length);
-  std::wstring systemText(message, length);
-  LocalFree(message);
+  std::wstring systemText(message.get(), length);
   std::replace(systemText.begin(), systemText.end(), L'\r', L' ');
   std::replace(systemText.begin(), systemText.end(), L'\n', L' ');
   EXPECT_EQ(L"Unable to open the url:\r\n'\"C:\\no\\such\\viewer.exe\" " + Quoted(kDocumentUrl) +
@@ -207,14 +191,14 @@ TEST_F(ShowTest, MissingProgramIsReportedNotReturned) {
 
 TEST_F(ShowTest, KeepFocusWaitsBeforeReturning) {
   fixture_.SetDocument(Quoted(testing_paths::ToolPath(L"recorder")) + L" {0}");
-  ASSERT_EQ(S_OK, viewer()->put_KeepFocusOnSap(Bstr(L"true").get()));
-  ASSERT_EQ(S_OK, viewer()->put_FocusWaitMS(Bstr(L"1500").get()));
+  ASSERT_EQ(S_OK, viewer()->put_KeepFocusOnSap(NewBstr(L"true").get()));
+  ASSERT_EQ(S_OK, viewer()->put_FocusWaitMS(NewBstr(L"1500").get()));
   const ULONGLONG start = GetTickCount64();
   ASSERT_EQ(S_OK, viewer()->Show());
   EXPECT_GE(GetTickCount64() - start, 1500u);
 
   // A negative wait does not wait at all.
-  ASSERT_EQ(S_OK, viewer()->put_FocusWaitMS(Bstr(L"-1").get()));
+  ASSERT_EQ(S_OK, viewer()->put_FocusWaitMS(NewBstr(L"-1").get()));
   const ULONGLONG again = GetTickCount64();
   ASSERT_EQ(S_OK, viewer()->Show());
   EXPECT_LT(GetTickCount64() - again, 1500u);
@@ -234,12 +218,11 @@ CHILD_SCENARIO(record_startup) {
   char line[64];
   const int length = snprintf(line, sizeof line, "flags=%lu show=%u\n", startup.dwFlags,
                               static_cast<unsigned>(startup.wShowWindow));
-  HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 1;
+  const UniqueHandle file(CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return 1;
   DWORD written = 0;
-  const BOOL ok = WriteFile(file, line, static_cast<DWORD>(length), &written, nullptr);
-  CloseHandle(file);
+  const BOOL ok = WriteFile(file.get(), line, static_cast<DWORD>(length), &written, nullptr);
   return ok ? 0 : 1;
 }
 
@@ -257,7 +240,7 @@ TEST_F(ShowTest, CustomViewerIsShownAsShowFlagSays) {
   size_t launched = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(c.showFlag)));
-    ASSERT_EQ(S_OK, viewer()->put_ShowFlag(Bstr(c.showFlag).get()));
+    ASSERT_EQ(S_OK, viewer()->put_ShowFlag(NewBstr(c.showFlag).get()));
     ASSERT_EQ(S_OK, viewer()->Show());
     EXPECT_EQ(0, ReturnCode()) << testing::PrintToString(LastErrorText());
     const std::vector<std::wstring> lines = recorder_.WaitForLines(++launched);

@@ -10,6 +10,8 @@
 
 #include "VeltaraDeskZevEvov.h"
 #include "base/win/com_ref.h"
+#include "base/win/unique_type_blocks.h"
+#include "test_bstr.h"
 #include "test_bitness.h"
 #include "test_paths.h"
 
@@ -66,20 +68,15 @@ const Member kMembers[] = {
      L"Send the name of the current User to the server"},
 };
 
-std::wstring Text(BSTR b) { return b ? std::wstring(b, SysStringLen(b)) : L"<null>"; }
-
 struct Documentation {
   std::wstring name;
   std::wstring help;
 };
 
 Documentation DocumentationOf(ITypeInfo* info, MEMBERID memid) {
-  BSTR name = nullptr, help = nullptr;
-  EXPECT_EQ(S_OK, info->GetDocumentation(memid, &name, &help, nullptr, nullptr));
-  Documentation doc{Text(name), Text(help)};
-  SysFreeString(name);
-  SysFreeString(help);
-  return doc;
+  UniqueBstr name, help;
+  EXPECT_EQ(S_OK, info->GetDocumentation(memid, name.put(), help.put(), nullptr, nullptr));
+  return Documentation{BstrText(name.get()), BstrText(help.get())};
 }
 
 class TypeLibraryTest : public testing::Test {
@@ -93,21 +90,18 @@ class TypeLibraryTest : public testing::Test {
 };
 
 TEST_F(TypeLibraryTest, LibraryAttributes) {
-  TLIBATTR* attr = nullptr;
-  ASSERT_EQ(S_OK, library_->GetLibAttr(&attr));
+  UniqueTypeLibAttributes attr(library_.get());
+  ASSERT_EQ(S_OK, library_->GetLibAttr(attr.put()));
   EXPECT_TRUE(IsEqualGUID(LIBID_VeltaraDeskZevEvovLib, attr->guid));
   EXPECT_EQ(0x409u, attr->lcid);
   EXPECT_EQ(test_bitness::kSysKind, attr->syskind);
   EXPECT_EQ(1, attr->wMajorVerNum);
   EXPECT_EQ(0, attr->wMinorVerNum);
-  library_->ReleaseTLibAttr(attr);
 
-  BSTR name = nullptr, help = nullptr;
-  ASSERT_EQ(S_OK, library_->GetDocumentation(-1, &name, &help, nullptr, nullptr));
-  EXPECT_EQ(L"VeltaraDeskZevEvovLib", Text(name));
-  EXPECT_EQ(L"DorvexZevEvov 1.0 Type Library", Text(help));
-  SysFreeString(name);
-  SysFreeString(help);
+  UniqueBstr name, help;
+  ASSERT_EQ(S_OK, library_->GetDocumentation(-1, name.put(), help.put(), nullptr, nullptr));
+  EXPECT_EQ(L"VeltaraDeskZevEvovLib", BstrText(name.get()));
+  EXPECT_EQ(L"DorvexZevEvov 1.0 Type Library", BstrText(help.get()));
 }
 
 TEST_F(TypeLibraryTest, TwoTypesCoclassThenInterface) {
@@ -122,12 +116,11 @@ TEST_F(TypeLibraryTest, TwoTypesCoclassThenInterface) {
 TEST_F(TypeLibraryTest, Coclass) {
   ComRef<ITypeInfo> info;
   ASSERT_EQ(S_OK, library_->GetTypeInfo(0, info.put()));
-  TYPEATTR* attr = nullptr;
-  ASSERT_EQ(S_OK, info->GetTypeAttr(&attr));
+  UniqueTypeAttributes attr(info.get());
+  ASSERT_EQ(S_OK, info->GetTypeAttr(attr.put()));
   EXPECT_TRUE(IsEqualGUID(CLSID_Dorvex_ZevEvover, attr->guid));
   EXPECT_EQ(TYPEFLAG_FCANCREATE, attr->wTypeFlags);
   EXPECT_EQ(1, attr->cImplTypes);
-  info->ReleaseTypeAttr(attr);
 
   Documentation doc = DocumentationOf(info.get(), MEMBERID_NIL);
   EXPECT_EQ(L"Dorvex_ZevEvover", doc.name);
@@ -146,14 +139,13 @@ TEST_F(TypeLibraryTest, Coclass) {
 TEST_F(TypeLibraryTest, InterfaceAttributes) {
   ComRef<ITypeInfo> info;
   ASSERT_EQ(S_OK, library_->GetTypeInfoOfGuid(IID_IDorvex_ZevEvover, info.put()));
-  TYPEATTR* attr = nullptr;
-  ASSERT_EQ(S_OK, info->GetTypeAttr(&attr));
+  UniqueTypeAttributes attr(info.get());
+  ASSERT_EQ(S_OK, info->GetTypeAttr(attr.put()));
   // The library stores one description of a dual interface; the loader derives
   // this dispatch view from it and leaves oleautomation to the interface view,
   // where TwentyNineMembersInVirtualTableOrder checks all four flags.
   EXPECT_EQ(TKIND_DISPATCH, attr->typekind);
   EXPECT_EQ(TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE, attr->wTypeFlags);
-  info->ReleaseTypeAttr(attr);
   Documentation doc = DocumentationOf(info.get(), MEMBERID_NIL);
   EXPECT_EQ(L"IDorvex_ZevEvover", doc.name);
   EXPECT_EQ(L"IDorvex_ZevEvover Interface", doc.help);
@@ -167,14 +159,13 @@ TEST_F(TypeLibraryTest, TwentyNineMembersInVirtualTableOrder) {
   ComRef<ITypeInfo> info;
   ASSERT_EQ(S_OK, dispatchInfo->GetRefTypeInfo(ref, info.put()));
 
-  TYPEATTR* attr = nullptr;
-  ASSERT_EQ(S_OK, info->GetTypeAttr(&attr));
+  UniqueTypeAttributes attr(info.get());
+  ASSERT_EQ(S_OK, info->GetTypeAttr(attr.put()));
   EXPECT_EQ(TKIND_INTERFACE, attr->typekind);
   ASSERT_EQ(29, attr->cFuncs);
   EXPECT_EQ(36 * static_cast<int>(sizeof(void*)), attr->cbSizeVft);
   EXPECT_EQ(TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE,
             attr->wTypeFlags);
-  info->ReleaseTypeAttr(attr);
 
   ASSERT_EQ(S_OK, info->GetRefTypeOfImplType(0, &ref));
   ComRef<ITypeInfo> base;
@@ -184,8 +175,8 @@ TEST_F(TypeLibraryTest, TwentyNineMembersInVirtualTableOrder) {
   for (UINT i = 0; i < 29; ++i) {
     const Member& want = kMembers[i];
     SCOPED_TRACE(testing::Message() << "function " << i << " (slot " << want.slot << ")");
-    FUNCDESC* func = nullptr;
-    ASSERT_EQ(S_OK, info->GetFuncDesc(i, &func));
+    UniqueFunctionDescription func(info.get());
+    ASSERT_EQ(S_OK, info->GetFuncDesc(i, func.put()));
     EXPECT_EQ(want.memid, func->memid);
     EXPECT_EQ(want.invkind, func->invkind);
     EXPECT_EQ(want.slot * static_cast<int>(sizeof(void*)), func->oVft);
@@ -207,17 +198,16 @@ TEST_F(TypeLibraryTest, TwentyNineMembersInVirtualTableOrder) {
     BSTR names[3] = {};
     UINT count = 0;
     ASSERT_EQ(S_OK, info->GetNames(func->memid, names, 3, &count));
-    info->ReleaseFuncDesc(func);
+    const UniqueBstr name(names[0]), parameter(names[1]), third(names[2]);
     // GetNames looks members up by id; a property pair shares it, so the
     // parameter name shown is the one of the first member with that id.
-    EXPECT_EQ(want.name, Text(names[0]));
+    EXPECT_EQ(want.name, BstrText(name.get()));
     if (want.invkind != INVOKE_PROPERTYPUT) {
       ASSERT_EQ(want.parameter ? 2u : 1u, count);
       if (want.parameter) {
-        EXPECT_EQ(want.parameter, Text(names[1]));
+        EXPECT_EQ(want.parameter, BstrText(parameter.get()));
       }
     }
-    for (UINT n = 0; n < count; ++n) SysFreeString(names[n]);
     EXPECT_EQ(want.help, DocumentationOf(info.get(), want.memid).help);
   }
 }

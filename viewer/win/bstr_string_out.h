@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "base/win/unique_bstr.h"
 #include "viewer/string_out.h"
 
 class BstrStringOut final : public StringOut {
@@ -15,7 +16,6 @@ class BstrStringOut final : public StringOut {
   BstrStringOut() = default;
   BstrStringOut(const BstrStringOut&) = delete;
   BstrStringOut& operator=(const BstrStringOut&) = delete;
-  ~BstrStringOut() { SysFreeString(value_); }
 
   bool Assign(const char16_t* text, std::uint32_t length) override;
   void AssignNull() override;
@@ -23,5 +23,5 @@ class BstrStringOut final : public StringOut {
   BSTR Release();
 
  private:
-  BSTR value_ = nullptr;
+  UniqueBstr value_;
 };

@@ -2,8 +2,9 @@
 
 #include <cstdint>
 
-#include "server/critical_section.h"
-#include "server/exception_barrier.h"
+#include "base/exception_barrier.h"
+#include "base/hresult.h"
+#include "base/win/critical_section_guard.h"
 #include "viewer/win/bstr_string_out.h"
 #include "viewer/win/incoming_bstr.h"
 
@@ -96,9 +97,8 @@ HRESULT CDorvex_ZevEvover::get_LastErrorText(BSTR* pVal) noexcept {
 }
 
 HRESULT CDorvex_ZevEvover::ShowEx(BSTR sapDocId) noexcept {
-  return Serialized([&] {
-    const HRESULT begun = core_.BeginShowEx(IncomingBstr(sapDocId));
-    if (FAILED(begun)) return begun;
+  return Serialized([&]() -> HRESULT {
+    RETURN_IF_FAILED(core_.BeginShowEx(IncomingBstr(sapDocId)));
     return static_cast<IDorvex_ZevEvover*>(this)->Show();
   });
 }

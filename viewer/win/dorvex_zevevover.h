@@ -10,12 +10,12 @@
 #include <oaidl.h>
 
 #include "VeltaraDeskZevEvov.h"
-#include "server/com_object_root.h"
-#include "server/dispatch_impl.h"
-#include "server/interface_table.h"
-#include "server/viewer_type_info.h"
+#include "comframe/com_object_root.h"
+#include "comframe/dispatch_impl.h"
+#include "comframe/interface_table.h"
 #include "viewer/string_out.h"
 #include "viewer/viewer_core.h"
+#include "viewer/win/viewer_type_info.h"
 #include "viewer/win/windows_viewer_platform.h"
 
 class CDorvex_ZevEvover : public ComObjectRoot,

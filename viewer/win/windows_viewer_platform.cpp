@@ -6,8 +6,8 @@
 #include <secext.h>
 
 #include "base/win/unique_handle.h"
+#include "base/win/unique_local_memory.h"
 #include "base/win/wide_text.h"
-#include "viewer/win/local_memory.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ void WindowsViewerPlatform::WriteDebugOutput(const char16_t* line) { OutputDebug
 std::uint32_t WindowsViewerPlatform::CurrentThreadId() { return GetCurrentThreadId(); }
 
 bool WindowsViewerPlatform::SystemMessageText(std::uint32_t code, std::u16string& text) {
-  LocalMemory<wchar_t> message;
+  UniqueLocalMemory<wchar_t> message;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(message.put()), 0, nullptr);

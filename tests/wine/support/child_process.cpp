@@ -5,6 +5,8 @@
 
 #include <map>
 
+#include "base/win/unique_local_memory.h"
+
 namespace {
 
 std::map<std::wstring, ChildScenario>& Scenarios() {
@@ -26,14 +28,9 @@ std::wstring ChildCommandLine(const wchar_t* name) {
 
 bool RunChildScenarioFromArguments(int* exitCode) {
   int argc = 0;
-  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  if (argv == nullptr) return false;
-  bool ran = false;
-  if (argc >= 3 && std::wstring(argv[1]) == L"--child") {
-    auto found = Scenarios().find(argv[2]);
-    *exitCode = found == Scenarios().end() ? 99 : found->second();
-    ran = true;
-  }
-  LocalFree(argv);
-  return ran;
+  const UniqueLocalMemory<wchar_t*> argv(CommandLineToArgvW(GetCommandLineW(), &argc));
+  if (!argv || argc < 3 || std::wstring(argv.get()[1]) != L"--child") return false;
+  auto found = Scenarios().find(argv.get()[2]);
+  *exitCode = found == Scenarios().end() ? 99 : found->second();
+  return true;
 }

@@ -4,15 +4,11 @@
 #include "test_paths.h"
 
 LoadedServer::LoadedServer() : module_(LoadLibraryW(testing_paths::DllPath().c_str())) {
-  if (module_ == nullptr) return;
+  if (!module_) return;
   getClassObject_ = reinterpret_cast<GetClassObjectFunction>(
-      reinterpret_cast<void*>(GetProcAddress(module_, "DllGetClassObject")));
-  canUnloadNow_ =
-      reinterpret_cast<CanUnloadNowFunction>(reinterpret_cast<void*>(GetProcAddress(module_, "DllCanUnloadNow")));
-}
-
-LoadedServer::~LoadedServer() {
-  if (module_ != nullptr) FreeLibrary(module_);
+      reinterpret_cast<void*>(GetProcAddress(module_.get(), "DllGetClassObject")));
+  canUnloadNow_ = reinterpret_cast<CanUnloadNowFunction>(
+      reinterpret_cast<void*>(GetProcAddress(module_.get(), "DllCanUnloadNow")));
 }
 
 HRESULT LoadedServer::GetClassObject(REFCLSID classId, REFIID iid, void** out) const {

@@ -6,10 +6,11 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include "base/win/unique_module.h"
+
 class LoadedServer {
  public:
   LoadedServer();
-  ~LoadedServer();
   LoadedServer(const LoadedServer&) = delete;
   LoadedServer& operator=(const LoadedServer&) = delete;
 
@@ -25,7 +26,7 @@ class LoadedServer {
   using GetClassObjectFunction = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
   using CanUnloadNowFunction = HRESULT(WINAPI*)();
 
-  HMODULE module_ = nullptr;
+  UniqueModule module_;
   GetClassObjectFunction getClassObject_ = nullptr;
   CanUnloadNowFunction canUnloadNow_ = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "recorder_output.h"
 
+#include "base/win/unique_handle.h"
+
 RecorderOutput::RecorderOutput(const wchar_t* fileName) {
   wchar_t folder[MAX_PATH];
   GetTempPathW(MAX_PATH, folder);
@@ -12,14 +14,13 @@ RecorderOutput::~RecorderOutput() { DeleteFileW(path_.c_str()); }
 
 std::vector<std::wstring> RecorderOutput::Lines() const {
   std::vector<std::wstring> lines;
-  HANDLE file = CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return lines;
+  const UniqueHandle file(CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+  if (!file) return lines;
   std::string bytes;
   char chunk[4096];
   DWORD read = 0;
-  while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
-  CloseHandle(file);
+  while (ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
   size_t start = 0;
   for (size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
     const int size = static_cast<int>(end - start);

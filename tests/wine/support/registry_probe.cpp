@@ -1,24 +1,23 @@
 #include "registry_probe.h"
 
+#include "base/win/unique_reg_key.h"
+
 bool KeyExists(HKEY root, const std::wstring& key) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
-  RegCloseKey(opened);
-  return true;
+  UniqueRegKey opened;
+  return RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
 }
 
 std::optional<RegistryValue> ReadValue(HKEY root, const std::wstring& key, const wchar_t* name) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return std::nullopt;
+  UniqueRegKey opened;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, opened.put()) != ERROR_SUCCESS) return std::nullopt;
   RegistryValue value;
   DWORD size = 0;
-  LONG error = RegQueryValueExW(opened, name, nullptr, &value.type, nullptr, &size);
+  LONG error = RegQueryValueExW(opened.get(), name, nullptr, &value.type, nullptr, &size);
   if (error == ERROR_SUCCESS) {
     value.bytes.resize(size);
-    error = RegQueryValueExW(opened, name, nullptr, &value.type, value.bytes.data(), &size);
+    error = RegQueryValueExW(opened.get(), name, nullptr, &value.type, value.bytes.data(), &size);
     value.bytes.resize(size);
   }
-  RegCloseKey(opened);
   if (error != ERROR_SUCCESS) return std::nullopt;
   return value;
 }

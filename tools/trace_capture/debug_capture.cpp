@@ -1,4 +1,4 @@
-#include "debug_capture.h"
+#include "tools/trace_capture/debug_capture.h"
 
 #include <windows.h>
 
@@ -7,6 +7,9 @@
 #include "base/win/unique_handle.h"
 
 namespace {
+
+// The debugger owns the image file handle that a process or DLL event hands over.
+void CloseImageFile(HANDLE file) { const UniqueHandle owned(file); }
 
 std::wstring ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info) {
   const SIZE_T units = info.nDebugStringLength;
@@ -63,10 +66,10 @@ CapturedRun RunCapturingDebugOutput(const std::wstring& commandLine, unsigned lo
     DWORD status = DBG_CONTINUE;
     switch (event.dwDebugEventCode) {
       case CREATE_PROCESS_DEBUG_EVENT:
-        if (event.u.CreateProcessInfo.hFile) CloseHandle(event.u.CreateProcessInfo.hFile);
+        CloseImageFile(event.u.CreateProcessInfo.hFile);
         break;
       case LOAD_DLL_DEBUG_EVENT:
-        if (event.u.LoadDll.hFile) CloseHandle(event.u.LoadDll.hFile);
+        CloseImageFile(event.u.LoadDll.hFile);
         break;
       case OUTPUT_DEBUG_STRING_EVENT:
         run.lines.push_back(ReadDebugString(process.get(), event.u.DebugString));

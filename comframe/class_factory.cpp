@@ -1,11 +1,12 @@
-#include "server/class_factory.h"
+#include "comframe/class_factory.h"
 
 #include <memory>
 #include <new>
 
-#include "server/com_object_cached.h"
-#include "server/exception_barrier.h"
-#include "server/server_module.h"
+#include "base/exception_barrier.h"
+#include "base/hresult.h"
+#include "comframe/com_module.h"
+#include "comframe/com_object_cached.h"
 
 namespace {
 
@@ -43,9 +44,8 @@ HRESULT CreateClassFactory(InstanceCreator creator, REFIID iid, void** out) {
   std::unique_ptr<CComObjectCached<CComClassFactory>> factory(new (std::nothrow) CComObjectCached<CComClassFactory>);
   if (!factory) return E_OUTOFMEMORY;
   factory->SetInstanceCreator(creator);
-  HRESULT result = factory->InitializeObjectLock();
-  if (SUCCEEDED(result)) result = factory->QueryInterface(iid, out);
-  if (FAILED(result)) return result;
+  RETURN_IF_FAILED(factory->InitializeObjectLock());
+  RETURN_IF_FAILED(factory->QueryInterface(iid, out));
   factory.release();
   return S_OK;
 }

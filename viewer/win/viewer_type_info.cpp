@@ -1,4 +1,4 @@
-#include "server/viewer_type_info.h"
+#include "viewer/win/viewer_type_info.h"
 
 #include "VeltaraDeskZevEvov.h"
 

@@ -1,4 +1,4 @@
-#include "server/interface_table.h"
+#include "comframe/interface_table.h"
 
 HRESULT QueryInterfaceByTable(void* object, const InterfaceEntry* table, REFIID iid, void** out) noexcept {
   if (out == nullptr) return E_POINTER;

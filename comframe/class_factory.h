@@ -5,9 +5,9 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include "server/class_entry.h"
-#include "server/com_object_root.h"
-#include "server/interface_table.h"
+#include "comframe/class_entry.h"
+#include "comframe/com_object_root.h"
+#include "comframe/interface_table.h"
 
 class CComClassFactory : public ComObjectRoot, public IClassFactory {
  public:

@@ -7,8 +7,8 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include "server/interface_table.h"
-#include "server/server_module.h"
+#include "comframe/com_module.h"
+#include "comframe/interface_table.h"
 
 template <typename T>
 class CComObjectCached final : public T {

@@ -1,64 +1,23 @@
-#include "server/com_type_info_holder.h"
+#include "comframe/com_type_info_holder.h"
 
 #include <cstring>
 #include <cwchar>
 #include <memory>
 #include <new>
 
+#include "base/hresult.h"
 #include "base/win/com_ref.h"
-#include "server/server_module.h"
+#include "base/win/critical_section_guard.h"
+#include "base/win/unique_bstr.h"
+#include "base/win/unique_type_blocks.h"
+#include "comframe/com_module.h"
 
 struct CComTypeInfoHolder::NameEntry {
-  NameEntry() = default;
-  NameEntry(const NameEntry&) = delete;
-  NameEntry& operator=(const NameEntry&) = delete;
-  ~NameEntry() { SysFreeString(name); }
-
-  // Owned; null when the member's name could not be read.
-  BSTR name = nullptr;
+  // Null when the member's name could not be read.
+  UniqueBstr name;
   int length = 0;
   DISPID id = DISPID_UNKNOWN;
 };
-
-namespace {
-
-// Owns the attributes of a type information while they are read.
-class TypeAttributes {
- public:
-  explicit TypeAttributes(ITypeInfo* info) : info_(info) {
-    if (FAILED(info_->GetTypeAttr(&attributes_))) attributes_ = nullptr;
-  }
-  TypeAttributes(const TypeAttributes&) = delete;
-  TypeAttributes& operator=(const TypeAttributes&) = delete;
-  ~TypeAttributes() {
-    if (attributes_ != nullptr) info_->ReleaseTypeAttr(attributes_);
-  }
-  const TYPEATTR* get() const { return attributes_; }
-
- private:
-  ITypeInfo* info_;
-  TYPEATTR* attributes_ = nullptr;
-};
-
-// Owns one function description while it is read.
-class FunctionDescription {
- public:
-  FunctionDescription(ITypeInfo* info, UINT index) : info_(info) {
-    if (FAILED(info_->GetFuncDesc(index, &description_))) description_ = nullptr;
-  }
-  FunctionDescription(const FunctionDescription&) = delete;
-  FunctionDescription& operator=(const FunctionDescription&) = delete;
-  ~FunctionDescription() {
-    if (description_ != nullptr) info_->ReleaseFuncDesc(description_);
-  }
-  const FUNCDESC* get() const { return description_; }
-
- private:
-  ITypeInfo* info_;
-  FUNCDESC* description_ = nullptr;
-};
-
-}  // namespace
 
 bool CComTypeInfoHolder::Loaded() const {
   return typeInfo_.load(std::memory_order_acquire) != nullptr &&
@@ -67,53 +26,48 @@ bool CComTypeInfoHolder::Loaded() const {
 
 HRESULT CComTypeInfoHolder::LoadTypeInfo(LCID locale) {
   if (Loaded()) return S_OK;
-  CVeltaraDeskZevEvovModule* module = CVeltaraDeskZevEvovModule::Current();
+  ComModule* module = ComModule::Current();
   CriticalSectionGuard guard(module->StaticLock());
+  // Another thread may have loaded it while this one waited for the lock.
+  if (typeInfo_.load(std::memory_order_acquire) == nullptr) RETURN_IF_FAILED(LoadInterfaceTypeInfo(locale, *module));
+  if (nameCache_.load(std::memory_order_acquire) != nullptr) return S_OK;
+  return BuildNameCache(typeInfo_.load(std::memory_order_acquire));
+}
 
-  HRESULT result = E_FAIL;
-  if (typeInfo_.load(std::memory_order_acquire) != nullptr) {
-    // Another thread loaded it while this one waited for the lock.
-    result = S_OK;
-  } else {
-    ComRef<ITypeLib> library;
-    result = LoadRegTypeLib(*libraryId_, majorVersion_, minorVersion_, locale, library.put());
-    ComRef<ITypeInfo> info;
-    if (SUCCEEDED(result)) result = library->GetTypeInfoOfGuid(*iid_, info.put());
-    if (SUCCEEDED(result)) {
-      ComRef<ITypeInfo2> info2;
-      ITypeInfo* kept = SUCCEEDED(info->QueryInterface(IID_ITypeInfo2, reinterpret_cast<void**>(info2.put())))
-                            ? info2.release()
-                            : info.release();
-      typeInfo_.store(kept, std::memory_order_release);
-      module->AddTermCallback(&ReleaseTypeInfo, reinterpret_cast<DWORD_PTR>(this));
-      result = S_OK;
-    }
-  }
-  ITypeInfo* info = typeInfo_.load(std::memory_order_acquire);
-  if (info != nullptr && nameCache_.load(std::memory_order_acquire) == nullptr) result = BuildNameCache(info);
-  return result;
+HRESULT CComTypeInfoHolder::LoadInterfaceTypeInfo(LCID locale, ComModule& module) {
+  ComRef<ITypeLib> library;
+  RETURN_IF_FAILED(LoadRegTypeLib(*libraryId_, majorVersion_, minorVersion_, locale, library.put()));
+  ComRef<ITypeInfo> info;
+  RETURN_IF_FAILED(library->GetTypeInfoOfGuid(*iid_, info.put()));
+  ComRef<ITypeInfo2> info2;
+  ITypeInfo* kept = SUCCEEDED(info->QueryInterface(IID_ITypeInfo2, reinterpret_cast<void**>(info2.put())))
+                        ? info2.release()
+                        : info.release();
+  typeInfo_.store(kept, std::memory_order_release);
+  module.AddTermCallback(&ReleaseTypeInfo, reinterpret_cast<DWORD_PTR>(this));
+  return S_OK;
 }
 
 HRESULT CComTypeInfoHolder::BuildNameCache(ITypeInfo* info) {
-  TypeAttributes attributes(info);
+  UniqueTypeAttributes attributes(info);
   // Without attributes there is no cache yet; the next call tries again.
-  if (attributes.get() == nullptr) return S_OK;
+  if (FAILED(info->GetTypeAttr(attributes.put()))) return S_OK;
 
-  const int count = attributes.get()->cFuncs;
+  const int count = attributes->cFuncs;
   std::unique_ptr<NameEntry[]> cache;
   if (count > 0) {
     cache.reset(new (std::nothrow) NameEntry[count]);
     if (!cache) return E_OUTOFMEMORY;
   }
   for (int index = 0; index < count; ++index) {
-    FunctionDescription function(info, static_cast<UINT>(index));
-    if (function.get() == nullptr) continue;
+    UniqueFunctionDescription function(info);
+    if (FAILED(info->GetFuncDesc(static_cast<UINT>(index), function.put()))) continue;
+    UniqueBstr name;
+    if (FAILED(info->GetDocumentation(function->memid, name.put(), nullptr, nullptr, nullptr))) continue;
     NameEntry& entry = cache[index];
-    BSTR name = nullptr;
-    if (FAILED(info->GetDocumentation(function.get()->memid, &name, nullptr, nullptr, nullptr))) continue;
-    entry.name = name;
-    entry.length = static_cast<int>(SysStringLen(name));
-    entry.id = function.get()->memid;
+    entry.length = static_cast<int>(SysStringLen(name.get()));
+    entry.name.reset(name.release());
+    entry.id = function->memid;
   }
   nameCount_ = count;
   nameCache_.store(cache.release(), std::memory_order_release);
@@ -161,8 +115,8 @@ HRESULT CComTypeInfoHolder::GetIDsOfNames(LPOLESTR* names, UINT count, LCID loca
     for (int index = nameCount_ - 1; index >= 0; --index) {
       const NameEntry& entry = cache[index];
       // An entry without a name matches nothing, not even an empty name.
-      if (entry.name == nullptr || static_cast<size_t>(entry.length) != length) continue;
-      if (std::memcmp(entry.name, names[0], length * sizeof(OLECHAR)) == 0) {
+      if (!entry.name || static_cast<size_t>(entry.length) != length) continue;
+      if (std::memcmp(entry.name.get(), names[0], length * sizeof(OLECHAR)) == 0) {
         ids[0] = entry.id;
         return S_OK;
       }

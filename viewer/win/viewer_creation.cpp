@@ -1,9 +1,10 @@
-#include "server/viewer_creation.h"
+#include "viewer/win/viewer_creation.h"
 
 #include <memory>
 
-#include "server/com_agg_object.h"
-#include "server/com_object.h"
+#include "base/hresult.h"
+#include "comframe/com_agg_object.h"
+#include "comframe/com_object.h"
 #include "viewer/win/dorvex_zevevover.h"
 
 namespace {
@@ -29,16 +30,15 @@ HRESULT CreatePlainViewer(REFIID iid, void** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
   std::unique_ptr<CComObject<CDorvex_ZevEvover>> viewer;
-  HRESULT result = Construct(viewer);
-  if (FAILED(result)) return result;
+  RETURN_IF_FAILED(Construct(viewer));
 
   // Counted while the lock is set up, but not released to zero: that would
   // destroy the object.
   viewer->InternalAddRef();
-  result = viewer->InitializeObjectLock();
+  const HRESULT locked = viewer->InitializeObjectLock();
   viewer->InternalRelease();
-  if (SUCCEEDED(result)) result = viewer->QueryInterface(iid, out);
-  if (FAILED(result)) return result;
+  RETURN_IF_FAILED(locked);
+  RETURN_IF_FAILED(viewer->QueryInterface(iid, out));
   viewer.release();
   return S_OK;
 }
@@ -47,12 +47,9 @@ HRESULT CreateAggregatedViewer(IUnknown* outer, REFIID iid, void** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
   std::unique_ptr<CComAggObject<CDorvex_ZevEvover>> aggregate;
-  HRESULT result = Construct(aggregate, outer);
-  if (FAILED(result)) return result;
-
-  result = aggregate->InitializeObjectLock();
-  if (SUCCEEDED(result)) result = aggregate->QueryInterface(iid, out);
-  if (FAILED(result)) return result;
+  RETURN_IF_FAILED(Construct(aggregate, outer));
+  RETURN_IF_FAILED(aggregate->InitializeObjectLock());
+  RETURN_IF_FAILED(aggregate->QueryInterface(iid, out));
   aggregate.release();
   return S_OK;
 }

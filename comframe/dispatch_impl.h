@@ -5,8 +5,8 @@
 #include <windows.h>
 #include <oaidl.h>
 
-#include "server/com_type_info_holder.h"
-#include "server/exception_barrier.h"
+#include "base/exception_barrier.h"
+#include "comframe/com_type_info_holder.h"
 
 template <typename Interface, CComTypeInfoHolder& holder>
 class IDispatchImpl : public Interface {

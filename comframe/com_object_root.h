@@ -5,8 +5,7 @@
 
 #include <windows.h>
 
-#include "base/win/last_error.h"
-#include "server/critical_section.h"
+#include "base/win/critical_section.h"
 
 // Written into an object's count as its destruction begins, so that a stray
 // AddRef or Release during teardown cannot bring the count back to zero.
@@ -18,7 +17,7 @@ class ComObjectRoot {
   ComObjectRoot& operator=(const ComObjectRoot&) = delete;
 
   // Sets up objectLock, the one construction step that can fail.
-  HRESULT InitializeObjectLock() { return objectLock_.Initialize() ? S_OK : LastErrorResult(); }
+  HRESULT InitializeObjectLock() { return objectLock_.Initialize(); }
 
   ULONG InternalAddRef() { return static_cast<ULONG>(InterlockedIncrement(&refCount_)); }
   ULONG InternalRelease() { return static_cast<ULONG>(InterlockedDecrement(&refCount_)); }

@@ -7,10 +7,10 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include "server/com_contained_object.h"
-#include "server/com_object_root.h"
-#include "server/interface_table.h"
-#include "server/server_module.h"
+#include "comframe/com_contained_object.h"
+#include "comframe/com_module.h"
+#include "comframe/com_object_root.h"
+#include "comframe/interface_table.h"
 
 template <typename T>
 class CComAggObject final : public IUnknown {

@@ -2,6 +2,6 @@
 // every viewer object, plain or aggregated.
 #pragma once
 
-#include "server/com_type_info_holder.h"
+#include "comframe/com_type_info_holder.h"
 
 extern CComTypeInfoHolder viewerTypeInfoHolder;

@@ -11,6 +11,8 @@
 
 #include <atomic>
 
+class ComModule;
+
 class CComTypeInfoHolder {
  public:
   constexpr CComTypeInfoHolder(const IID* iid, const GUID* libraryId, WORD majorVersion, WORD minorVersion)
@@ -30,7 +32,10 @@ class CComTypeInfoHolder {
   struct NameEntry;
 
   bool Loaded() const;
+  // Under staticLock: the type information and the name cache, each unless
+  // another thread made it first.
   HRESULT LoadTypeInfo(LCID locale);
+  HRESULT LoadInterfaceTypeInfo(LCID locale, ComModule& module);
   HRESULT BuildNameCache(ITypeInfo* info);
   // The termination callback; argument is the holder.
   static void ReleaseTypeInfo(DWORD_PTR holder);
