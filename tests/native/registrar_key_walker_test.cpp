@@ -8,6 +8,7 @@
 #include "registrar/run_script_text.h"
 #include "tests/native/registrar_fakes.h"
 #include "tests/native/registrar_module_scripts.h"
+#include "tests/support/hresult_check.h"
 
 namespace registrar_test {
 namespace {
@@ -93,7 +94,7 @@ TEST_F(RegistrarKeyWalker, RootNames) {
     const std::u16string script = std::u16string(c.name) + u" { k }";
     const HResult result =
         RunScriptText(script.c_str(), true, local.replacements, local.services, false);
-    EXPECT_EQ(result, c.root ? hr::kOk : hr::kDispException) << Narrow(c.name);
+    EXPECT_HR(c.root ? hr::kOk : hr::kDispException, result) << Narrow(c.name);
     EXPECT_EQ(local.registry.Dump(), c.root ? std::string(c.root) + "\\k\n" : "") << Narrow(c.name);
   }
 }
@@ -118,19 +119,19 @@ TEST_F(RegistrarKeyWalker, RegisterWritesKeysAndValues) {
 
 TEST_F(RegistrarKeyWalker, BracesGlueToNames) {
   // "}}" is one token and closes only the innermost block.
-  EXPECT_EQ(Run(u"HKCR { a { b }} }", true), hr::kOk);
+  EXPECT_HR(hr::kOk, Run(u"HKCR { a { b }} }", true));
   EXPECT_TRUE(h.registry.HasKey("HKCR\\a\\b"));
   // "a{" is a key name; the block stays open and "}" then ends it early.
-  EXPECT_EQ(Run(u"HKCR { a{ b } }", true), hr::kDispException);
+  EXPECT_HR(hr::kDispException, Run(u"HKCR { a{ b } }", true));
   EXPECT_TRUE(h.registry.HasKey("HKCR\\a{"));
   EXPECT_TRUE(h.registry.HasKey("HKCR\\b"));
   // A key name that only begins with "{" opens no block.
-  EXPECT_EQ(Run(u"HKCR { {id} { c } }", true), hr::kOk);
+  EXPECT_HR(hr::kOk, Run(u"HKCR { {id} { c } }", true));
   EXPECT_TRUE(h.registry.HasKey("HKCR\\{id}\\c"));
 }
 
 TEST_F(RegistrarKeyWalker, QuotedKeywordsAreKeywords) {
-  EXPECT_EQ(Run(u"HKCR { k { 'VAL' 'v' = s 'x' 'noremove' n } }", true), hr::kOk);
+  EXPECT_HR(hr::kOk, Run(u"HKCR { k { 'VAL' 'v' = s 'x' 'noremove' n } }", true));
   EXPECT_EQ(h.registry.GetValue("HKCR\\k", "v")->type, reg::kTypeSz);
   EXPECT_TRUE(h.registry.HasKey("HKCR\\k\\n"));
   EXPECT_FALSE(h.registry.HasKey("HKCR\\k\\VAL"));
@@ -141,12 +142,12 @@ TEST_F(RegistrarKeyWalker, BackslashInKeyNameFailsBeforeAnyCallForIt) {
        {u"HKCR { a\\b }", u"HKCR { ForceRemove a\\b }", u"HKCR { Delete 'a\\b' }"}) {
     for (bool doRegister : {true, false}) {
       h.registry.calls.clear();
-      EXPECT_EQ(Run(script, doRegister), hr::kDispException) << Narrow(script);
+      EXPECT_HR(hr::kDispException, Run(script, doRegister)) << Narrow(script);
       EXPECT_EQ(CallsMentioning("a\\b"), 0) << Narrow(script);
     }
   }
   // Value names may hold backslashes.
-  EXPECT_EQ(Run(u"HKCR { k { val 'a\\b' = s 'x' } }", true), hr::kOk);
+  EXPECT_HR(hr::kOk, Run(u"HKCR { k { val 'a\\b' = s 'x' } }", true));
   EXPECT_TRUE(h.registry.GetValue("HKCR\\k", "a\\b").has_value());
 }
 
@@ -154,19 +155,19 @@ TEST_F(RegistrarKeyWalker, ReadOnlyKeyIsUsedReadOnly) {
   h.registry.AddKey("HKCR\\ro\\old");
   h.registry.DenyWrite("HKCR\\ro");
   // Nothing written: opening read-only is enough.
-  EXPECT_EQ(Run(u"HKCR { ro { old } }", true), hr::kOk);
+  EXPECT_HR(hr::kOk, Run(u"HKCR { ro { old } }", true));
   h.registry.calls.clear();
-  EXPECT_EQ(Run(u"HKCR { ro = s 'x' }", true), hr::FromWin32(reg::kAccessDenied));
+  EXPECT_HR(hr::FromWin32(reg::kAccessDenied), Run(u"HKCR { ro = s 'x' }", true));
   EXPECT_EQ(h.registry.calls[0], "OpenKey HKCR 'ro' 0x2001F -> 5");
   EXPECT_EQ(h.registry.calls[1], "OpenKey HKCR 'ro' 0x20019 -> 0");
-  EXPECT_EQ(Run(u"HKCR { ro { new } }", true), hr::FromWin32(reg::kAccessDenied));
+  EXPECT_HR(hr::FromWin32(reg::kAccessDenied), Run(u"HKCR { ro { new } }", true));
   EXPECT_FALSE(h.registry.HasKey("HKCR\\ro\\new"));
 }
 
 TEST_F(RegistrarKeyWalker, RegisterHandsThePreviousKeyBackOnlyForTheNext) {
   h.registry.AddKey("HKCR\\old");
   h.registry.calls.clear();
-  ASSERT_EQ(Run(u"HKCR { new old }", true), hr::kOk);
+  ASSERT_HR(hr::kOk, Run(u"HKCR { new old }", true));
   const std::vector<std::string> expected = {
       "OpenKey HKCR 'new' 0x2001F -> 2", "OpenKey HKCR 'new' 0x20019 -> 2",
       "CreateKey HKCR 'new' 0x2001F -> 0",
@@ -245,7 +246,7 @@ TEST_F(RegistrarKeyWalker, ForceRemoveDeletesEverySiblingAndTheLongestName) {
     h.registry.AddKey(std::string("HKCR\\f\\") + child + "\\g2");
   }
   h.registry.AddKey("HKCR\\f\\" + longest + "\\g");
-  EXPECT_EQ(Run(u"HKCR { ForceRemove f { new } }", true), hr::kOk);
+  EXPECT_HR(hr::kOk, Run(u"HKCR { ForceRemove f { new } }", true));
   EXPECT_EQ(h.registry.Dump(), "HKCR\\f\nHKCR\\f\\new\n");
 }
 
@@ -272,7 +273,7 @@ TEST_F(RegistrarKeyWalker, ProtectedNamesAreNeverForceRemoved) {
 }
 
 TEST_F(RegistrarKeyWalker, ValueEntryTakesNoBlock) {
-  EXPECT_EQ(Run(u"HKCR { k { val v = s 'x' { c } } }", true), hr::kDispException);
+  EXPECT_HR(hr::kDispException, Run(u"HKCR { k { val v = s 'x' { c } } }", true));
   EXPECT_FALSE(h.registry.HasKey("HKCR\\k\\c"));
   // The rollback removes the key the pass created, value and all.
   EXPECT_EQ(h.registry.Dump(), "");
@@ -282,9 +283,9 @@ TEST_F(RegistrarKeyWalker, UnregisterRemovesDepthFirst) {
   const char16_t* script =
       u"HKCR { a = s 'x' { b { c { val v = s 'x' } } NoRemove nr { val w = s 'y' } }"
       u" NoRemove keep { NoRemove val nv = s 'z' gone } }";
-  ASSERT_EQ(Run(script, true), hr::kOk);
+  ASSERT_HR(hr::kOk, Run(script, true));
   h.registry.SetString("HKCR\\a\\b", "unlisted", "u");
-  ASSERT_EQ(Run(script, false), hr::kOk);
+  ASSERT_HR(hr::kOk, Run(script, false));
   // a lost its listed children; nr stays (NoRemove) and so keeps a alive.
   EXPECT_EQ(h.registry.Dump(),
             "HKCR\\a\n"
@@ -294,7 +295,7 @@ TEST_F(RegistrarKeyWalker, UnregisterRemovesDepthFirst) {
             "HKCR\\keep [nv] = S:z\n");
   // Once nr is gone, a goes too: values do not keep a key.
   h.registry.calls.clear();
-  ASSERT_EQ(Run(u"HKCR { a { nr } }", false), hr::kOk);
+  ASSERT_HR(hr::kOk, Run(u"HKCR { a { nr } }", false));
   EXPECT_EQ(h.registry.Dump(), "HKCR\\keep\nHKCR\\keep [nv] = S:z\n");
 }
 
@@ -310,7 +311,7 @@ TEST_F(RegistrarKeyWalker, UnregisterKeepsKeysWithUnlistedSubkeys) {
 TEST_F(RegistrarKeyWalker, UnregisterTreatsProtectedAndDeleteEntriesAsKeys) {
   h.registry.AddKey("HKCR\\CLSID");
   h.registry.AddKey("HKCR\\d\\child");
-  ASSERT_EQ(Run(u"HKCR { CLSID Delete d { child } }", false), hr::kOk);
+  ASSERT_HR(hr::kOk, Run(u"HKCR { CLSID Delete d { child } }", false));
   EXPECT_EQ(h.registry.Dump(), "");
 }
 
@@ -328,11 +329,11 @@ TEST_F(RegistrarKeyWalker, UnregisterStopsAtTheFirstFailure) {
   h.registry.AddKey("HKCR\\locked");
   h.registry.AddKey("HKCR\\last");
   h.registry.DenyWrite("HKCR\\locked");
-  EXPECT_EQ(Run(u"HKCR { first locked last }", false), hr::FromWin32(reg::kAccessDenied));
+  EXPECT_HR(hr::FromWin32(reg::kAccessDenied), Run(u"HKCR { first locked last }", false));
   EXPECT_EQ(h.registry.Dump(), "HKCR\\last\nHKCR\\locked\n");
   // A key that cannot even be opened fails the same way.
   h.registry.DenyOpen("HKCR\\last");
-  EXPECT_EQ(Run(u"HKCR { last }", false), hr::FromWin32(reg::kAccessDenied));
+  EXPECT_HR(hr::FromWin32(reg::kAccessDenied), Run(u"HKCR { last }", false));
 }
 
 TEST_F(RegistrarKeyWalker, UnregisterNeverDeletesByACutName) {
@@ -341,10 +342,10 @@ TEST_F(RegistrarKeyWalker, UnregisterNeverDeletesByACutName) {
   const std::string longer = cut + "-tail";
   h.registry.AddKey("HKCR\\" + cut);
   h.registry.AddKey("HKCR\\" + longer);
-  ASSERT_EQ(Run(Widen("HKCR { " + longer + " }"), false), hr::kOk);
+  ASSERT_HR(hr::kOk, Run(Widen("HKCR { " + longer + " }"), false));
   EXPECT_TRUE(h.registry.HasKey("HKCR\\" + cut));
   EXPECT_TRUE(h.registry.HasKey("HKCR\\" + longer));
-  ASSERT_EQ(Run(Widen("HKCR { " + cut + " }"), false), hr::kOk);
+  ASSERT_HR(hr::kOk, Run(Widen("HKCR { " + cut + " }"), false));
   EXPECT_FALSE(h.registry.HasKey("HKCR\\" + cut));
 }
 
@@ -355,7 +356,7 @@ TEST_F(RegistrarKeyWalker, FailedRootBlockIsRolledBack) {
       u"HKCR { second = s '2' { child } pre { added } bad = x 'y' never }\r\n"
       u"HKCR { third }",
       true);
-  EXPECT_EQ(result, hr::kDispException);
+  EXPECT_HR(hr::kDispException, result);
   // The first block stays, the second is removed again as far as it got,
   // keys that were there before stay, the third never ran.
   EXPECT_EQ(h.registry.Dump(),
@@ -420,8 +421,8 @@ TEST_F(RegistrarKeyWalker, FailedRegisterPassRemovesOnlyWhatItCreated) {
     prepare(local.registry);
     if (!c.readOnly.empty()) local.registry.DenyWrite(c.readOnly);
     if (!c.noCreate.empty()) local.registry.DenyOpen(c.noCreate);
-    ASSERT_EQ(local.replacements.DefineReplacement(u"APPID", u"{id}"), hr::kOk);
-    ASSERT_EQ(local.replacements.DefineReplacement(u"MODULE", u"m.dll"), hr::kOk);
+    ASSERT_HR(hr::kOk, local.replacements.DefineReplacement(u"APPID", u"{id}"));
+    ASSERT_HR(hr::kOk, local.replacements.DefineReplacement(u"MODULE", u"m.dll"));
     EXPECT_EQ(RunScriptText(c.script, true, local.replacements, local.services, c.perUser),
               c.result)
         << c.name;

@@ -5,6 +5,7 @@
 #include "registrar/run_script_text.h"
 #include "tests/native/registrar_fakes.h"
 #include "tests/native/registrar_module_scripts.h"
+#include "tests/support/hresult_check.h"
 
 namespace registrar_test {
 namespace {
@@ -22,14 +23,14 @@ constexpr char16_t kEscapedModulePath[] =
 // Runs one script the way the registration does: a fresh replacement table
 // with APPID (twice for the application id script), Module and Module_Raw.
 HResult RunModuleScript(ScriptHarness& h, const char16_t* script, bool doRegister, bool perUser) {
-  EXPECT_EQ(h.replacements.ResetReplacements(), hr::kOk);
+  EXPECT_HR(hr::kOk, h.replacements.ResetReplacements());
   const std::u16string appId = Widen(kAppId);
   if (script == kAppIdScript) {
-    EXPECT_EQ(h.replacements.DefineReplacement(u"APPID", appId.c_str()), hr::kOk);
+    EXPECT_HR(hr::kOk, h.replacements.DefineReplacement(u"APPID", appId.c_str()));
   }
-  EXPECT_EQ(h.replacements.DefineReplacement(u"APPID", appId.c_str()), hr::kOk);
-  EXPECT_EQ(h.replacements.DefineReplacement(u"Module", kEscapedModulePath), hr::kOk);
-  EXPECT_EQ(h.replacements.DefineReplacement(u"Module_Raw", kEscapedModulePath), hr::kOk);
+  EXPECT_HR(hr::kOk, h.replacements.DefineReplacement(u"APPID", appId.c_str()));
+  EXPECT_HR(hr::kOk, h.replacements.DefineReplacement(u"Module", kEscapedModulePath));
+  EXPECT_HR(hr::kOk, h.replacements.DefineReplacement(u"Module_Raw", kEscapedModulePath));
   return RunScriptText(script, doRegister, h.replacements, h.services, perUser);
 }
 
@@ -87,19 +88,19 @@ TEST(RegistrarModuleScripts, RegisterThenUnregisterLeavesOnlyNoRemoveKeys) {
     // Registration order: application id script, then class script; twice,
     // since registering again over a registration changes nothing.
     for (int round = 0; round < 2; ++round) {
-      ASSERT_EQ(RunModuleScript(h, kAppIdScript, true, p.perUser), hr::kOk) << p.name;
-      ASSERT_EQ(RunModuleScript(h, kClassScript, true, p.perUser), hr::kOk) << p.name;
+      ASSERT_HR(hr::kOk, RunModuleScript(h, kAppIdScript, true, p.perUser)) << p.name;
+      ASSERT_HR(hr::kOk, RunModuleScript(h, kClassScript, true, p.perUser)) << p.name;
       EXPECT_EQ(h.registry.Dump(), p.before + Registered(p.classes)) << p.name;
     }
     // Unregistration order: class script, then application id script.
-    ASSERT_EQ(RunModuleScript(h, kClassScript, false, p.perUser), hr::kOk) << p.name;
-    ASSERT_EQ(RunModuleScript(h, kAppIdScript, false, p.perUser), hr::kOk) << p.name;
+    ASSERT_HR(hr::kOk, RunModuleScript(h, kClassScript, false, p.perUser)) << p.name;
+    ASSERT_HR(hr::kOk, RunModuleScript(h, kAppIdScript, false, p.perUser)) << p.name;
     EXPECT_EQ(h.registry.Dump(),
               p.before + p.classes + "\\AppID\n" + p.classes + "\\CLSID\n")
         << p.name;
     // A second unregistration finds nothing to do.
-    ASSERT_EQ(RunModuleScript(h, kClassScript, false, p.perUser), hr::kOk) << p.name;
-    ASSERT_EQ(RunModuleScript(h, kAppIdScript, false, p.perUser), hr::kOk) << p.name;
+    ASSERT_HR(hr::kOk, RunModuleScript(h, kClassScript, false, p.perUser)) << p.name;
+    ASSERT_HR(hr::kOk, RunModuleScript(h, kAppIdScript, false, p.perUser)) << p.name;
     EXPECT_EQ(h.registry.OpenHandles(), 0) << p.name;
     EXPECT_EQ(h.registry.badHandles, 0) << p.name;
     EXPECT_EQ(h.memory.live(), 0u) << p.name;
@@ -113,12 +114,12 @@ TEST(RegistrarModuleScripts, ClassKeyIsRebuiltAndOthersAreLeftAlone) {
   h.registry.SetString(clsidKey, "Old", "x");
   h.registry.AddKey("HKCR\\CLSID\\{other}\\InprocServer32");
   h.registry.AddKey("HKCR\\AppID\\{other}");
-  ASSERT_EQ(RunModuleScript(h, kAppIdScript, true, false), hr::kOk);
-  ASSERT_EQ(RunModuleScript(h, kClassScript, true, false), hr::kOk);
+  ASSERT_HR(hr::kOk, RunModuleScript(h, kAppIdScript, true, false));
+  ASSERT_HR(hr::kOk, RunModuleScript(h, kClassScript, true, false));
   EXPECT_FALSE(h.registry.HasKey(clsidKey + "\\Stale"));
   EXPECT_FALSE(h.registry.GetValue(clsidKey, "Old").has_value());
-  ASSERT_EQ(RunModuleScript(h, kClassScript, false, false), hr::kOk);
-  ASSERT_EQ(RunModuleScript(h, kAppIdScript, false, false), hr::kOk);
+  ASSERT_HR(hr::kOk, RunModuleScript(h, kClassScript, false, false));
+  ASSERT_HR(hr::kOk, RunModuleScript(h, kAppIdScript, false, false));
   EXPECT_EQ(h.registry.Dump(),
             "HKCR\\AppID\nHKCR\\AppID\\{other}\n"
             "HKCR\\CLSID\nHKCR\\CLSID\\{other}\nHKCR\\CLSID\\{other}\\InprocServer32\n");

@@ -4,6 +4,7 @@
 
 #include "registrar/replacement_table.h"
 #include "tests/native/registrar_fakes.h"
+#include "tests/support/hresult_check.h"
 
 namespace registrar_test {
 namespace {
@@ -17,9 +18,9 @@ std::string Lookup(const ReplacementTable& table, const char16_t* name) {
 
 TEST(RegistrarReplacementTable, FirstDefinitionWinsWhateverTheCase) {
   ScriptHarness h;
-  ASSERT_EQ(h.replacements.DefineReplacement(u"APPID", u"{first}"), hr::kOk);
-  ASSERT_EQ(h.replacements.DefineReplacement(u"appid", u"{second}"), hr::kOk);
-  ASSERT_EQ(h.replacements.DefineReplacement(u"Module", u"C:\\m.dll"), hr::kOk);
+  ASSERT_HR(hr::kOk, h.replacements.DefineReplacement(u"APPID", u"{first}"));
+  ASSERT_HR(hr::kOk, h.replacements.DefineReplacement(u"appid", u"{second}"));
+  ASSERT_HR(hr::kOk, h.replacements.DefineReplacement(u"Module", u"C:\\m.dll"));
   EXPECT_EQ(h.replacements.size(), 3u) << "duplicates are kept as entries";
   EXPECT_EQ(Lookup(h.replacements, u"AppId"), "{first}");
   EXPECT_EQ(Lookup(h.replacements, u"MODULE"), "C:\\m.dll");
@@ -29,25 +30,25 @@ TEST(RegistrarReplacementTable, FirstDefinitionWinsWhateverTheCase) {
 
 TEST(RegistrarReplacementTable, NullNameOrTextIsRefusedAndAddsNothing) {
   ScriptHarness h;
-  EXPECT_EQ(h.replacements.DefineReplacement(nullptr, u"x"), hr::kInvalidArg);
-  EXPECT_EQ(h.replacements.DefineReplacement(u"x", nullptr), hr::kInvalidArg);
+  EXPECT_HR(hr::kInvalidArg, h.replacements.DefineReplacement(nullptr, u"x"));
+  EXPECT_HR(hr::kInvalidArg, h.replacements.DefineReplacement(u"x", nullptr));
   EXPECT_EQ(h.replacements.size(), 0u);
   EXPECT_EQ(Lookup(h.replacements, u"x"), "<none>");
 }
 
 TEST(RegistrarReplacementTable, ResetForgetsEverythingAndStartsFresh) {
   ScriptHarness h;
-  ASSERT_EQ(h.replacements.DefineReplacement(u"A", u"old"), hr::kOk);
-  EXPECT_EQ(h.replacements.ResetReplacements(), hr::kOk);
+  ASSERT_HR(hr::kOk, h.replacements.DefineReplacement(u"A", u"old"));
+  EXPECT_HR(hr::kOk, h.replacements.ResetReplacements());
   EXPECT_EQ(Lookup(h.replacements, u"A"), "<none>");
-  ASSERT_EQ(h.replacements.DefineReplacement(u"a", u"new"), hr::kOk);
+  ASSERT_HR(hr::kOk, h.replacements.DefineReplacement(u"a", u"new"));
   EXPECT_EQ(Lookup(h.replacements, u"A"), "new");
   EXPECT_EQ(h.replacements.size(), 1u);
 }
 
 TEST(RegistrarReplacementTable, TextIsHandedOverWhileTheLockIsHeld) {
   ScriptHarness h;
-  ASSERT_EQ(h.replacements.DefineReplacement(u"A", u"text"), hr::kOk);
+  ASSERT_HR(hr::kOk, h.replacements.DefineReplacement(u"A", u"text"));
   bool heldDuringUse = false;
   const bool found = h.replacements.FindReplacement(
       u"a", [&](std::u16string_view) { heldDuringUse = h.lock.held(); });

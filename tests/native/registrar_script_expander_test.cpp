@@ -5,6 +5,7 @@
 #include "registrar/script_expander.h"
 #include "registrar/script_text_buffer.h"
 #include "tests/native/registrar_fakes.h"
+#include "tests/support/hresult_check.h"
 
 namespace registrar_test {
 namespace {
@@ -25,12 +26,12 @@ Expanded Expand(ScriptHarness& h, const std::u16string& input, bool perUser) {
 }
 
 void DefineStandard(ScriptHarness& h) {
-  ASSERT_EQ(h.replacements.DefineReplacement(u"APPID", u"{id-1}"), hr::kOk);
-  ASSERT_EQ(h.replacements.DefineReplacement(u"Module", u"C:\\It''s\\m.dll"), hr::kOk);
-  ASSERT_EQ(h.replacements.DefineReplacement(u"APPID", u"{id-2}"), hr::kOk);
-  ASSERT_EQ(h.replacements.DefineReplacement(u"Nested", u"%APPID%"), hr::kOk);
-  ASSERT_EQ(h.replacements.DefineReplacement(std::u16string(31, u'n').c_str(), u"31"), hr::kOk);
-  ASSERT_EQ(h.replacements.DefineReplacement(std::u16string(32, u'n').c_str(), u"32"), hr::kOk);
+  ASSERT_HR(hr::kOk, h.replacements.DefineReplacement(u"APPID", u"{id-1}"));
+  ASSERT_HR(hr::kOk, h.replacements.DefineReplacement(u"Module", u"C:\\It''s\\m.dll"));
+  ASSERT_HR(hr::kOk, h.replacements.DefineReplacement(u"APPID", u"{id-2}"));
+  ASSERT_HR(hr::kOk, h.replacements.DefineReplacement(u"Nested", u"%APPID%"));
+  ASSERT_HR(hr::kOk, h.replacements.DefineReplacement(std::u16string(31, u'n').c_str(), u"31"));
+  ASSERT_HR(hr::kOk, h.replacements.DefineReplacement(std::u16string(32, u'n').c_str(), u"32"));
 }
 
 const std::string kOpen = "HKCU\\u000D\\u000A{\\u0009Software\\u000D\\u000A\\u0009{"
@@ -92,17 +93,17 @@ TEST(RegistrarScriptExpander, ReferencesAndPerUserRewrite) {
 TEST(RegistrarScriptExpander, NullText) {
   ScriptHarness h;
   ScriptTextBuffer buffer(h.memory);
-  EXPECT_EQ(ScriptExpander(h.replacements, false).Expand(nullptr, buffer), hr::kPointer);
+  EXPECT_HR(hr::kPointer, ScriptExpander(h.replacements, false).Expand(nullptr, buffer));
   EXPECT_TRUE(h.memory.requests.empty());
 }
 
 TEST(RegistrarScriptExpander, BufferStartsAtTwiceTheLengthAndDoubles) {
   ScriptHarness h;
-  ASSERT_EQ(h.replacements.DefineReplacement(u"R", std::u16string(300, u'r').c_str()), hr::kOk);
+  ASSERT_HR(hr::kOk, h.replacements.DefineReplacement(u"R", std::u16string(300, u'r').c_str()));
   // 3 characters: doubled below 100, so 1000 characters.
-  EXPECT_EQ(Expand(h, u"abc", false).result, hr::kOk);
+  EXPECT_HR(hr::kOk, Expand(h, u"abc", false).result);
   // 60 characters: 120, then 240, 480 for a 357-character result.
-  EXPECT_EQ(Expand(h, u"%R%" + std::u16string(57, u'x'), false).result, hr::kOk);
+  EXPECT_HR(hr::kOk, Expand(h, u"%R%" + std::u16string(57, u'x'), false).result);
   const std::vector<std::string> expected = {"alloc 2000", "alloc 240", "realloc 960"};
   EXPECT_EQ(h.memory.requests, expected);
   EXPECT_EQ(h.memory.badFrees, 0);
@@ -116,7 +117,7 @@ TEST(RegistrarScriptExpander, FailedAllocationFreesEverything) {
               hr::kOk);
     h.memory.failAt = failAt;
     const Expanded got = Expand(h, u"%R%", false);
-    EXPECT_EQ(got.result, hr::kOutOfMemory) << "request " << failAt;
+    EXPECT_HR(hr::kOutOfMemory, got.result) << "request " << failAt;
     EXPECT_EQ(got.text, "") << "request " << failAt;
     EXPECT_EQ(h.memory.live(), 0u) << "request " << failAt;
   }
@@ -138,7 +139,7 @@ TEST(RegistrarScriptExpander, CapacityLimit) {
   // A first capacity beyond the limit fails without asking for memory.
   TestMemory memory;
   B buffer(memory);
-  EXPECT_EQ(buffer.Start((std::uint64_t{1} << 30) + 1), hr::kOutOfMemory);
+  EXPECT_HR(hr::kOutOfMemory, buffer.Start((std::uint64_t{1} << 30) + 1));
   EXPECT_TRUE(memory.requests.empty());
 }
 

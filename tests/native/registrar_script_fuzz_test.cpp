@@ -7,6 +7,7 @@
 #include "registrar/run_script_text.h"
 #include "tests/native/registrar_fakes.h"
 #include "tests/native/registrar_module_scripts.h"
+#include "tests/support/hresult_check.h"
 
 namespace registrar_test {
 namespace {
@@ -34,8 +35,8 @@ void RunVariant(const std::u16string& original, const std::u16string& variant, b
   h.registry.recordCalls = false;
   ASSERT_EQ(h.replacements.DefineReplacement(u"APPID", u"{3f8a6c20-9d41-4b7e-a5c2-71e0d94b6a18}"),
             hr::kOk);
-  ASSERT_EQ(h.replacements.DefineReplacement(u"Module", u"C:\\O''Brien\\m.dll"), hr::kOk);
-  ASSERT_EQ(h.replacements.DefineReplacement(u"Module_Raw", u"C:\\O''Brien\\m.dll"), hr::kOk);
+  ASSERT_HR(hr::kOk, h.replacements.DefineReplacement(u"Module", u"C:\\O''Brien\\m.dll"));
+  ASSERT_HR(hr::kOk, h.replacements.DefineReplacement(u"Module_Raw", u"C:\\O''Brien\\m.dll"));
   if (overOriginal) RunChecked(h, original, true, perUser);
   RunChecked(h, variant, true, perUser);
   RunChecked(h, variant, false, perUser);

@@ -6,6 +6,7 @@
 
 #include "registrar/token_scanner.h"
 #include "tests/native/registrar_fakes.h"
+#include "tests/support/hresult_check.h"
 
 namespace registrar_test {
 namespace {
@@ -55,14 +56,14 @@ TEST(RegistrarTokenScanner, Tokens) {
   for (const TokenCase& c : cases) {
     const Scan scan = ReadAll(c.text);
     EXPECT_EQ(scan.tokens, c.tokens) << "text " << Narrow(c.text);
-    EXPECT_EQ(scan.end, hr::kDispException) << "text " << Narrow(c.text);
+    EXPECT_HR(hr::kDispException, scan.end) << "text " << Narrow(c.text);
   }
 }
 
 TEST(RegistrarTokenScanner, UnterminatedQuotesFail) {
   for (const char16_t* text : {u"'", u"'abc", u"'a''", u"x 'y"}) {
     const Scan scan = ReadAll(text);
-    EXPECT_EQ(scan.end, hr::kDispException) << Narrow(text);
+    EXPECT_HR(hr::kDispException, scan.end) << Narrow(text);
     EXPECT_LE(scan.tokens.size(), 1u) << Narrow(text);
   }
 }
@@ -106,7 +107,7 @@ TEST(RegistrarTokenScanner, SkipValueSpecStepsOverAnAssignmentOnly) {
   for (const auto& c : cases) {
     TokenScanner scanner(c.text);
     auto buffer = std::make_unique<TokenBuffer>();
-    ASSERT_EQ(scanner.ReadToken(*buffer), hr::kOk);
+    ASSERT_HR(hr::kOk, scanner.ReadToken(*buffer));
     ASSERT_EQ(std::u16string(buffer->data()), c.first);
     EXPECT_EQ(scanner.SkipValueSpec(*buffer), c.result) << Narrow(c.text);
     if (hr::Succeeded(c.result)) {

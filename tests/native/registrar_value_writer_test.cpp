@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/hresult_check.h"
 #include "registrar/reg_key_handle.h"
 #include "registrar/token_scanner.h"
 #include "registrar/value_writer.h"
@@ -88,7 +89,7 @@ TEST(RegistrarValueWriter, TypesAndExactBytes) {
     ScriptHarness h;
     const std::string name = Narrow(c.type) + " '" + Narrow(c.text).substr(0, 20) + "'";
     const Written got = Write(h, c.type, c.text, reg::kKeyReadWrite);
-    EXPECT_EQ(got.result, c.result) << name << ": got 0x" << std::hex << got.result;
+    EXPECT_EQ(got.result, c.result) << name << ": got 0x";
     if (c.stored == 0) {
       EXPECT_FALSE(got.value.has_value()) << name << ": nothing may be written";
       continue;
@@ -102,7 +103,7 @@ TEST(RegistrarValueWriter, TypesAndExactBytes) {
 TEST(RegistrarValueWriter, RegistryErrorBecomesHResult) {
   ScriptHarness h;
   const Written got = Write(h, u"S", u"a", reg::kKeyRead);
-  EXPECT_EQ(got.result, hr::FromWin32(reg::kAccessDenied)) << std::hex << got.result;
+  EXPECT_HR(hr::FromWin32(reg::kAccessDenied), got.result);
   EXPECT_FALSE(got.value.has_value());
 }
 
