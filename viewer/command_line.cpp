@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "viewer/start_command.h"
+
 namespace {
 
 constexpr std::u16string_view kPlaceholder = u"{0}";
@@ -12,7 +14,7 @@ std::u16string ComposeLaunchText(std::u16string_view customCommand, bool useStar
                                  std::u16string_view url) {
   std::u16string text;
   if (customCommand.empty()) {
-    if (useStartCmd) text = kStartCommandPrefix;
+    if (useStartCmd) text = kStartCommandShownPrefix;
     text += url;
     return text;
   }

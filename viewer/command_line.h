@@ -1,5 +1,7 @@
 // The command line that Show launches: the text to launch, and the fixed,
-// writable buffer that CreateProcessW and ShellExecuteExW receive it in.
+// writable buffer that CreateProcessW and ShellExecuteExW receive it in. The
+// START path launches a fixed command line of its own (start_command.h); the
+// buffer then holds the text that the trace and the error text show.
 #pragma once
 
 #include <array>
@@ -7,13 +9,10 @@
 #include <string>
 #include <string_view>
 
-// Runs the URL through the command interpreter's START command, in a hidden
-// console.
-inline constexpr char16_t kStartCommandPrefix[] = u"cmd /C  START \"\" ";
-
 // The custom command with every "{0}" replaced by url (left to right, no
 // overlaps, inserted text not searched again); without a custom command, the
-// START prefix and url, or url alone. May throw std::bad_alloc.
+// START command as it is shown with url, or url alone. May throw
+// std::bad_alloc.
 std::u16string ComposeLaunchText(std::u16string_view customCommand, bool useStartCmd,
                                  std::u16string_view url);
 

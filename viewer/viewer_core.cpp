@@ -21,6 +21,7 @@ constexpr std::int32_t kReturnCodeLaunchFailed = 745;
 constexpr std::uint32_t kErrorInsufficientBuffer = 122;
 
 constexpr std::uint32_t kStartfUseShowWindow = 0x1;
+constexpr std::uint32_t kCreateUnicodeEnvironment = 0x400;
 constexpr std::uint16_t kSwHide = 0;
 constexpr std::uint32_t kSeeMaskNoCloseProcess = 0x40;
 constexpr std::uint32_t kSeeMaskNoAsync = 0x100;
@@ -227,11 +228,15 @@ HResult ViewerCore::Show() {
   const std::u16string url = ComposeDocumentUrl(
       platform_, {View(m_Server), View(m_UrlRoot), View(m_ContRep), View(m_DID), userName});
   const std::u16string launchText = ComposeLaunchText(customCommand, m_UseStartCmd, url);
+  const bool customCommandUsed = !customCommand.empty();
+  StartCommandLaunch start;
+  std::uint32_t startError = 0;
+  const bool startReady =
+      customCommandUsed || !m_UseStartCmd || PrepareStartCommand(platform_, url, start, startError);
 
   CommandLineBuffer commandLine;
   m_ReturnCode = kReturnCodeLaunched;
   m_LastErrorText.clear();
-  const bool customCommandUsed = !customCommand.empty();
   if (customCommandUsed) m_UseStartCmd = true;
   const bool fits = commandLine.Fill(launchText);
 
@@ -240,8 +245,10 @@ HResult ViewerCore::Show() {
   if (!fits) {
     // Too long for the buffer: not launched, reported like a failed launch.
     launched.error = kErrorInsufficientBuffer;
+  } else if (!startReady) {
+    launched.error = startError;
   } else if (m_UseStartCmd) {
-    launched = StartProcess(commandLine, customCommandUsed);
+    launched = StartProcess(commandLine, customCommandUsed ? nullptr : &start);
   } else {
     launched = OpenWithShell(commandLine);
   }
@@ -251,13 +258,19 @@ HResult ViewerCore::Show() {
   return reported;
 }
 
-LaunchResult ViewerCore::StartProcess(CommandLineBuffer& commandLine, bool customCommand) {
+LaunchResult ViewerCore::StartProcess(CommandLineBuffer& commandLine, StartCommandLaunch* start) {
   ProcessLaunch launch;
   launch.commandLine = commandLine.data();
   launch.startup.dwFlags = kStartfUseShowWindow;
-  // The START command's console stays hidden; a custom viewer gets ShowFlag.
-  launch.startup.wShowWindow =
-      customCommand ? static_cast<std::uint16_t>(m_ShowFlag & 0xFFFF) : kSwHide;
+  // A custom viewer gets ShowFlag; the START command's console stays hidden.
+  launch.startup.wShowWindow = static_cast<std::uint16_t>(m_ShowFlag & 0xFFFF);
+  if (start != nullptr) {
+    launch.applicationName = start->applicationName.c_str();
+    launch.commandLine = start->commandLine.data();
+    launch.environment = start->environment.c_str();
+    launch.creationFlags = kCreateUnicodeEnvironment;
+    launch.startup.wShowWindow = kSwHide;
+  }
   Trace(platform_, u"Show:        '%s'\r\n", {commandLine.data()});
   return platform_.StartProcess(launch);
 }

@@ -13,6 +13,7 @@
 #include "base/hresult.h"
 #include "viewer/bstr_view.h"
 #include "viewer/command_line.h"
+#include "viewer/start_command.h"
 #include "viewer/string_out.h"
 #include "viewer/viewer_platform.h"
 
@@ -61,7 +62,8 @@ class ViewerCore {
   using OptionalText = std::optional<std::u16string>;
 
   HResult PutString(OptionalText& field, BstrView value, const char16_t* traceFormat);
-  LaunchResult StartProcess(CommandLineBuffer& commandLine, bool customCommand);
+  // start is null for a custom command.
+  LaunchResult StartProcess(CommandLineBuffer& commandLine, StartCommandLaunch* start);
   LaunchResult OpenWithShell(CommandLineBuffer& commandLine);
   HResult ReportLaunchFailure(CommandLineBuffer& commandLine, std::uint32_t error);
   void RestoreFocus(std::uintptr_t window);

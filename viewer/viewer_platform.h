@@ -13,11 +13,14 @@ struct ProcessStartup {
   std::uint16_t wShowWindow = 0;
 };
 
-// The arguments of CreateProcessW that vary or that the launch fixes. The
-// application name, both security attribute pointers, the environment and the
-// current directory are always null.
+// The arguments of CreateProcessW that vary or that the launch fixes. Both
+// security attribute pointers and the current directory are always null.
 struct ProcessLaunch {
-  char16_t* commandLine = nullptr;  // writable, as CreateProcessW requires
+  const char16_t* applicationName = nullptr;  // null: the command line's first word names it
+  char16_t* commandLine = nullptr;            // writable, as CreateProcessW requires
+  // A UTF-16 environment block (with CREATE_UNICODE_ENVIRONMENT), or null for
+  // the caller's environment.
+  const char16_t* environment = nullptr;
   bool inheritHandles = false;
   std::uint32_t creationFlags = 0;
   ProcessStartup startup;
@@ -69,6 +72,13 @@ class ViewerPlatform {
   virtual bool LogonUserName(char16_t* buffer, std::uint32_t& size) = 0;
   // GetLastError.
   virtual std::uint32_t LastError() = 0;
+  // GetSystemDirectoryW. False, with error set to the thread's last error,
+  // when it fails. May throw std::bad_alloc.
+  virtual bool SystemDirectory(std::u16string& path, std::uint32_t& error) = 0;
+  // GetEnvironmentStringsW, then FreeEnvironmentStringsW: the caller's
+  // environment, each entry followed by its NUL, the block's final NUL left
+  // off. Empty when it cannot be had. May throw std::bad_alloc.
+  virtual std::u16string EnvironmentStrings() = 0;
   // CreateProcessW; closes both handles of a started process at once.
   virtual LaunchResult StartProcess(const ProcessLaunch& launch) = 0;
   // ShellExecuteExW; closes a returned process handle at once.

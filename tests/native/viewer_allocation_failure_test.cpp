@@ -168,6 +168,10 @@ class UncountedPlatform : public ViewerPlatform {
     return fake_.LogonUserName(buffer, size);
   }
   std::uint32_t LastError() override { return fake_.LastError(); }
+  bool SystemDirectory(std::u16string& path, std::uint32_t& error) override {
+    return fake_.SystemDirectory(path, error);
+  }
+  std::u16string EnvironmentStrings() override { return fake_.EnvironmentStrings(); }
   LaunchResult StartProcess(const ProcessLaunch& launch) override {
     UncountedAllocations uncounted;
     return fake_.StartProcess(launch);
@@ -194,48 +198,55 @@ class UncountedPlatform : public ViewerPlatform {
 };
 
 // Every allocation of a Show in turn fails: the call reports either success or
-// kOutOfMemory, never reports a failed launch
-// as 0, and leaves the results alone when it stops before the launch.
+// kOutOfMemory, never reports a failed launch as 0, and leaves the results
+// alone when it stops before the launch. Once through a custom command, once
+// through START.
 TEST(AllocationFailure, ShowFailsCleanlyAtEveryAllocation) {
-  bool exhausted = false;
-  for (long n = 0; !exhausted; ++n) {
-    FakeViewerPlatform platform;
-    platform.principalName = {false, u"", 1355};
-    platform.systemMessages[2] = u"The system cannot find the file specified.\r\n";
-    UncountedPlatform uncounted(platform);
-    ViewerCore viewer(uncounted);
-    viewer.put_Server(Bstr(u"https://archive.example.com:8443"));
-    viewer.put_UrlRoot(Bstr(u"/sap/bc/contentserver/100"));
-    viewer.put_ContRep(Bstr(u"Z1 with a long repository name"));
-    viewer.put_DID(Bstr(u"4F1A2B3C4D5E6F708192A3B4C5D6E7F8"));
-    viewer.put_SendUser(-1);
-    viewer.put_KeepFocusOnSap(Bstr(u"true"));
-    viewer.AddCC(Bstr(u"%22%25VIEWER%25%5Cview.exe%22%20%7B0%7D"));
-    platform.environment[u"VIEWER"] = u"C:\\Program Files\\Document Viewer";
-    platform.processResult = {false, 2};
-    ASSERT_HR(hr::kOk, viewer.Show());
-    ASSERT_EQ(LastErrorText(viewer).substr(0, 23), u"Unable to open the url:");
-    const std::u16string before = LastErrorText(viewer);
-    platform.processCalls.clear();
-
-    HResult result;
-    {
-      FailingAllocation failNth(n);
-      result = ExceptionBarrier([&] { return viewer.Show(); });
-      exhausted = !FailingAllocation::Injected();
-    }
-    std::int32_t returnCode = 0;
-    viewer.get_ReturnCode(returnCode);
-    if (result == hr::kOk) {
-      EXPECT_EQ(returnCode, 745) << "allocation " << n;
-    } else {
-      EXPECT_HR(hr::kOutOfMemory, result) << "allocation " << n;
-      EXPECT_EQ(returnCode, 745) << "allocation " << n;
-      if (platform.processCalls.empty()) {
-        EXPECT_EQ(LastErrorText(viewer), before) << "allocation " << n;
+  for (const bool startCommand : {false, true}) {
+    bool exhausted = false;
+    for (long n = 0; !exhausted; ++n) {
+      FakeViewerPlatform platform;
+      platform.principalName = {false, u"", 1355};
+      platform.systemMessages[2] = u"The system cannot find the file specified.\r\n";
+      UncountedPlatform uncounted(platform);
+      ViewerCore viewer(uncounted);
+      viewer.put_Server(Bstr(u"https://archive.example.com:8443"));
+      viewer.put_UrlRoot(Bstr(u"/sap/bc/contentserver/100"));
+      viewer.put_ContRep(Bstr(u"Z1 with a long repository name"));
+      viewer.put_DID(Bstr(u"4F1A2B3C4D5E6F708192A3B4C5D6E7F8"));
+      viewer.put_SendUser(-1);
+      viewer.put_KeepFocusOnSap(Bstr(u"true"));
+      if (startCommand) {
+        viewer.put_UseStartCmd(Bstr(u"true"));
+      } else {
+        viewer.AddCC(Bstr(u"%22%25VIEWER%25%5Cview.exe%22%20%7B0%7D"));
       }
+      platform.environment[u"VIEWER"] = u"C:\\Program Files\\Document Viewer";
+      platform.processResult = {false, 2};
+      ASSERT_HR(hr::kOk, viewer.Show());
+      ASSERT_EQ(LastErrorText(viewer).substr(0, 23), u"Unable to open the url:");
+      const std::u16string before = LastErrorText(viewer);
+      platform.processCalls.clear();
+
+      HResult result;
+      {
+        FailingAllocation failNth(n);
+        result = ExceptionBarrier([&] { return viewer.Show(); });
+        exhausted = !FailingAllocation::Injected();
+      }
+      std::int32_t returnCode = 0;
+      viewer.get_ReturnCode(returnCode);
+      if (result == hr::kOk) {
+        EXPECT_EQ(returnCode, 745) << "allocation " << n;
+      } else {
+        EXPECT_HR(hr::kOutOfMemory, result) << "allocation " << n;
+        EXPECT_EQ(returnCode, 745) << "allocation " << n;
+        if (platform.processCalls.empty()) {
+          EXPECT_EQ(LastErrorText(viewer), before) << "allocation " << n;
+        }
+      }
+      EXPECT_LE(platform.processCalls.size(), 1u) << "allocation " << n;
     }
-    EXPECT_LE(platform.processCalls.size(), 1u) << "allocation " << n;
   }
 }
 

@@ -50,7 +50,10 @@ class FakeViewerPlatform : public ViewerPlatform {
     std::uint32_t error;
   };
   struct ProcessCall {
+    std::optional<std::u16string> applicationName;
     std::u16string commandLine;
+    // The block's entries; nullopt for the caller's environment.
+    std::optional<std::vector<std::u16string>> environment;
     bool inheritHandles;
     std::uint32_t creationFlags;
     ProcessStartup startup;
@@ -74,6 +77,8 @@ class FakeViewerPlatform : public ViewerPlatform {
   NameAnswer logonName{true, u"jdoe", 0};
   LaunchResult processResult{true, 0};
   LaunchResult shellResult{true, 0};
+  std::optional<std::u16string> systemDirectory = u"C:\\windows\\system32";  // nullopt: fails with 5
+  std::u16string environmentStrings = std::u16string(u"=C:=C:\\sap\0PATH=C:\\windows\0zz=1\0", 32);
   std::uintptr_t foregroundWindow = 4242;
 
   // Records.
@@ -140,11 +145,29 @@ class FakeViewerPlatform : public ViewerPlatform {
     return AnswerName(logonName, buffer, size, true);
   }
   std::uint32_t LastError() override { return lastError_; }
+  bool SystemDirectory(std::u16string& path, std::uint32_t& error) override {
+    if (!systemDirectory.has_value()) {
+      error = 5;
+      return false;
+    }
+    path = *systemDirectory;
+    return true;
+  }
+  std::u16string EnvironmentStrings() override { return environmentStrings; }
 
   LaunchResult StartProcess(const ProcessLaunch& launch) override {
     events.push_back("process");
-    processCalls.push_back({launch.commandLine, launch.inheritHandles, launch.creationFlags,
-                            launch.startup});
+    std::optional<std::u16string> applicationName;
+    if (launch.applicationName != nullptr) applicationName = launch.applicationName;
+    std::optional<std::vector<std::u16string>> environment;
+    if (launch.environment != nullptr) {
+      environment.emplace();
+      for (const char16_t* entry = launch.environment; *entry != u'\0'; entry += environment->back().size() + 1) {
+        environment->emplace_back(entry);
+      }
+    }
+    processCalls.push_back({applicationName, launch.commandLine, environment, launch.inheritHandles,
+                            launch.creationFlags, launch.startup});
     return processResult;
   }
   LaunchResult LaunchWithShell(const ShellLaunch& launch) override {

@@ -15,7 +15,9 @@ namespace {
 
 using namespace std::literals;
 
-constexpr std::u16string_view kStart = u"cmd /C  START \"\" ";
+// The START path as the trace and the error text show it, and as it is run.
+constexpr std::u16string_view kStart = u"cmd /V:ON /C  START \"\" ";
+constexpr std::u16string_view kStartCommand = u"cmd /V:ON /C  START \"\" !ZEVEVOV_DOCUMENT_URL!";
 
 std::u16string LastErrorText(const ViewerCore& viewer) {
   FakeStringOut out;
@@ -143,7 +145,6 @@ TEST(Show, ProcessLaunchPaths) {
     std::u16string commandLine;
     std::uint16_t wShowWindow;
   } cases[] = {
-      {"start command", u"", true, std::u16string(kStart) + url, 0},
       {"custom command twice", u"view.exe {0} -x {0}", false,
        u"view.exe " + url + u" -x " + url, 3},
       {"custom command, no placeholder", u"view.exe -x", false, u"view.exe -x", 3},
@@ -186,7 +187,7 @@ TEST(Show, CustomCommandLeavesStartCommandOn) {
   platform.processResult = {true, 0};
   viewer.Show();
   ASSERT_EQ(platform.processCalls.size(), 2u);
-  EXPECT_EQ(platform.processCalls[1].commandLine, std::u16string(kStart) + u"\"/.archiveLink?viewDoc\"");
+  EXPECT_EQ(platform.processCalls[1].commandLine, kStartCommand);
 }
 
 TEST(Show, FailedLaunchIsReportedThenReset) {
@@ -213,7 +214,7 @@ TEST(Show, FailedLaunchIsReportedThenReset) {
 }
 
 TEST(Show, LaunchTextBeyond2047CharactersIsNotLaunched) {
-  // The URL adds 23 characters to the server; the START prefix 17 more.
+  // The URL adds 23 characters to the server; the START command as shown 23 more.
   const struct {
     const char* name;
     std::size_t serverLength;
@@ -222,8 +223,8 @@ TEST(Show, LaunchTextBeyond2047CharactersIsNotLaunched) {
   } cases[] = {
       {"shell, 2047", 2024, false, true},
       {"shell, 2048", 2025, false, false},
-      {"start, 2047", 2007, true, true},
-      {"start, 2048", 2008, true, false},
+      {"start, 2047", 2001, true, true},
+      {"start, 2048", 2002, true, false},
       {"start, far beyond", 9000, true, false},
   };
   for (const auto& c : cases) {
@@ -252,17 +253,79 @@ TEST(Show, LaunchTextBeyond2047CharactersIsNotLaunched) {
   }
 }
 
-TEST(Show, QuoteInServerCannotStartASecondProgram) {
+// cmd expands %NAME% anywhere in its command line, quotes or not, and splits
+// it at & | < > afterwards; variables such as CMDCMDLINE hold quotes. So the
+// URL goes to START through the environment, and cmd itself is the system's.
+TEST(Show, StartCommandKeepsTheUrlOutOfCmdsCommandLine) {
+  using P = FakeViewerPlatform;
+  const struct {
+    const char* name;
+    std::function<void(ViewerCore&, P&)> setup;
+    std::u16string url;
+  } cases[] = {
+      {"variables in the document id",
+       [](ViewerCore& v, P&) { v.put_DID(Bstr(u"%COMSPEC%&%CMDCMDLINE%&%CMDCMDLINE:~5%")); },
+       u"\"/.archiveLink?viewDoc&docID=%COMSPEC%%26%CMDCMDLINE%%26%CMDCMDLINE:~5%\""},
+      {"variables and cmd's characters in server and root",
+       [](ViewerCore& v, P&) {
+         v.put_Server(Bstr(u"http://%COMPUTERNAME%/!PATH!^"));
+         v.put_UrlRoot(Bstr(u"/a&b|c<d>e(f)"));
+         v.put_ContRep(Bstr(u"%CD%"));
+       },
+       u"\"http://%COMPUTERNAME%/!PATH!^/a&b|c<d>e(f)/.archiveLink?viewDoc&contRep=%CD%\""},
+      {"a quote in the server",
+       [](ViewerCore& v, P&) { v.put_Server(Bstr(u"http://x\" & calc.exe & \"")); },
+       u"\"http://x%22 & calc.exe & %22/.archiveLink?viewDoc\""},
+      {"line breaks in the root",
+       [](ViewerCore& v, P&) { v.put_UrlRoot(Bstr(u"/r\r\ncalc.exe")); },
+       u"\"/r\r\ncalc.exe/.archiveLink?viewDoc\""},
+      {"a variable in the user name",
+       [](ViewerCore& v, P& p) {
+         p.principalName = {true, u"%USERNAME%", 0};
+         v.put_SendUser(-1);
+       },
+       u"\"/.archiveLink?viewDoc&user=%USERNAME%\""},
+      {"the variable's name already set",
+       [](ViewerCore&, P& p) {
+         p.environmentStrings = std::u16string(u"zevevov_document_url=old\0", 25) + p.environmentStrings;
+       },
+       u"\"/.archiveLink?viewDoc\""},
+  };
+  for (const auto& c : cases) {
+    FakeViewerPlatform platform;
+    ViewerCore viewer(platform);
+    viewer.put_ShowFlag(Bstr(u"SW_SHOWNORMAL"));
+    viewer.put_UseStartCmd(Bstr(u"true"));
+    c.setup(viewer, platform);
+    platform.traces.clear();
+    EXPECT_EQ(viewer.Show(), hr::kOk) << c.name;
+    ASSERT_EQ(platform.processCalls.size(), 1u) << c.name;
+    const auto& call = platform.processCalls[0];
+    EXPECT_EQ(call.applicationName, u"C:\\windows\\system32\\cmd.exe") << c.name;
+    EXPECT_EQ(call.commandLine, kStartCommand) << c.name;
+    EXPECT_EQ(call.creationFlags, 0x400u) << c.name;  // CREATE_UNICODE_ENVIRONMENT
+    EXPECT_EQ(call.startup.wShowWindow, 0u) << c.name;
+    EXPECT_EQ(call.environment, (std::vector<std::u16string>{u"=C:=C:\\sap", u"PATH=C:\\windows",
+                                                             u"ZEVEVOV_DOCUMENT_URL=" + c.url, u"zz=1"}))
+        << c.name;
+    EXPECT_EQ(platform.Messages(), (std::vector<std::u16string>{
+                                       u"Show:        '" + std::u16string(kStart) + c.url + u"'\r\n",
+                                       u"exit Show\r\n"}))
+        << c.name;
+  }
+}
+
+TEST(Show, StartCommandWithoutSystemDirectoryIsNotLaunched) {
   FakeViewerPlatform platform;
+  platform.systemDirectory.reset();
+  platform.systemMessages[5] = u"Access denied.\r\n";
   ViewerCore viewer(platform);
-  viewer.put_Server(Bstr(u"http://x\" & calc.exe & \""));
   viewer.put_UseStartCmd(Bstr(u"true"));
-  viewer.Show();
-  ASSERT_EQ(platform.processCalls.size(), 1u);
-  const std::u16string& line = platform.processCalls[0].commandLine;
-  EXPECT_EQ(line, std::u16string(kStart) +
-                      u"\"http://x%22 & calc.exe & %22/.archiveLink?viewDoc\"");
-  EXPECT_EQ(std::count(line.begin(), line.end(), u'"'), 4) << testing::PrintToString(line);
+  EXPECT_EQ(viewer.Show(), hr::kOk);
+  EXPECT_TRUE(platform.processCalls.empty());
+  EXPECT_EQ(ReturnCode(viewer), 745);
+  EXPECT_EQ(LastErrorText(viewer), u"Unable to open the url:\r\n'" + std::u16string(kStart) +
+                                       u"\"/.archiveLink?viewDoc\"'\r\nSystemError: 5 Access denied.  ");
 }
 
 TEST(Show, FocusIsGivenBackAfterTheWait) {

@@ -138,6 +138,54 @@ TEST_F(ShowTest, StartCommandReachesTheProtocolHandler) {
   EXPECT_NE(std::wstring::npos, lines[0].find(kDocumentUrl)) << testing::PrintToString(lines[0]);
 }
 
+// A folder of the test's own, made the current folder while the test runs;
+// removed with what it holds afterwards.
+class CurrentFolder {
+ public:
+  CurrentFolder() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    path_ = std::wstring(temp) + L"zevevov-planted-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(path_.c_str(), nullptr);
+    GetCurrentDirectoryW(MAX_PATH, previous_);
+    SetCurrentDirectoryW(path_.c_str());
+  }
+  CurrentFolder(const CurrentFolder&) = delete;
+  CurrentFolder& operator=(const CurrentFolder&) = delete;
+  ~CurrentFolder() {
+    SetCurrentDirectoryW(previous_);
+    DeleteFileW((path_ + L"\\cmd.exe").c_str());
+    RemoveDirectoryW(path_.c_str());
+  }
+  const std::wstring& path() const { return path_; }
+
+ private:
+  std::wstring path_;
+  wchar_t previous_[MAX_PATH] = {};
+};
+
+// A cmd.exe in the caller's current folder (here the recorder, which would
+// record "cmd ..." ) must not run in place of the system's. The document id
+// holds references to cmd's own variables, which cmd would expand inside the
+// quoted URL; Wine's cmd knows no CMDCMDLINE, and Wine's cmd and shell expand
+// every variable of the environment even where Windows does not, so the
+// native Show tests check the command that keeps them from being expanded.
+TEST_F(ShowTest, StartCommandRunsTheSystemCmdAndKeepsPercentSigns) {
+  RegisterRecorderProtocol();
+  CurrentFolder folder;
+  ASSERT_TRUE(CopyFileW(testing_paths::ToolPath(L"recorder").c_str(), (folder.path() + L"\\cmd.exe").c_str(), FALSE));
+  fixture_.SetDocument(L"");
+  ASSERT_EQ(S_OK, viewer()->put_DID(NewBstr(L"%CMDCMDLINE%,%CMDCMDLINE:~5%!x!").get()));
+  ASSERT_EQ(S_OK, viewer()->put_UseStartCmd(NewBstr(L"true").get()));
+  ASSERT_EQ(S_OK, viewer()->Show());
+  EXPECT_EQ(0, ReturnCode()) << testing::PrintToString(LastErrorText());
+  const std::wstring url =
+      std::wstring(kScheme) + L"://host/r/.archiveLink?viewDoc&contRep=A1&docID=%CMDCMDLINE%%2c%CMDCMDLINE:~5%!x!";
+  std::vector<std::wstring> lines = recorder_.WaitForLines(1);
+  ASSERT_EQ(1u, lines.size());
+  EXPECT_EQ(Quoted(testing_paths::ToolPath(L"recorder")) + L" " + Quoted(url), lines[0]);
+}
+
 TEST_F(ShowTest, ShellOpenReachesTheProtocolHandler) {
   RegisterRecorderProtocol();
   fixture_.SetDocument(L"");

@@ -5,6 +5,7 @@
 #define SECURITY_WIN32
 #include <secext.h>
 
+#include "base/win/unique_environment_block.h"
 #include "base/win/unique_handle.h"
 #include "base/win/unique_local_memory.h"
 #include "base/win/wide_text.h"
@@ -60,14 +61,42 @@ bool WindowsViewerPlatform::LogonUserName(char16_t* buffer, std::uint32_t& size)
 
 std::uint32_t WindowsViewerPlatform::LastError() { return GetLastError(); }
 
+bool WindowsViewerPlatform::SystemDirectory(std::u16string& path, std::uint32_t& error) {
+  const UINT needed = GetSystemDirectoryW(nullptr, 0);
+  if (needed == 0) {
+    error = GetLastError();
+    return false;
+  }
+  std::wstring area(needed, L'\0');
+  const UINT length = GetSystemDirectoryW(area.data(), needed);
+  if (length == 0 || length >= needed) {
+    error = length == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER;
+    return false;
+  }
+  path.assign(AsUtf16(area.c_str()), length);
+  return true;
+}
+
+std::u16string WindowsViewerPlatform::EnvironmentStrings() {
+  const UniqueEnvironmentBlock block;
+  if (block.get() == nullptr) return {};
+  // Entries follow each other, each with its NUL; an empty one ends the block.
+  const wchar_t* end = block.get();
+  while (*end != L'\0') end += wcslen(end) + 1;
+  return std::u16string(AsUtf16(block.get()), static_cast<std::size_t>(end - block.get()));
+}
+
 LaunchResult WindowsViewerPlatform::StartProcess(const ProcessLaunch& launch) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = launch.startup.dwFlags;
   startup.wShowWindow = launch.startup.wShowWindow;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, AsWide(launch.commandLine), nullptr, nullptr, launch.inheritHandles ? TRUE : FALSE,
-                      launch.creationFlags, nullptr, nullptr, &startup, &process)) {
+  // The block is only read, whatever the parameter's type says.
+  void* environment = const_cast<char16_t*>(launch.environment);
+  if (!CreateProcessW(AsWide(launch.applicationName), AsWide(launch.commandLine), nullptr, nullptr,
+                      launch.inheritHandles ? TRUE : FALSE, launch.creationFlags, environment, nullptr, &startup,
+                      &process)) {
     return FailedLaunch();
   }
   UniqueHandle processHandle(process.hProcess);

@@ -16,6 +16,8 @@ class WindowsViewerPlatform final : public ViewerPlatform {
   bool UserNameEx(std::uint32_t format, char16_t* buffer, std::uint32_t& size) override;
   bool LogonUserName(char16_t* buffer, std::uint32_t& size) override;
   std::uint32_t LastError() override;
+  bool SystemDirectory(std::u16string& path, std::uint32_t& error) override;
+  std::u16string EnvironmentStrings() override;
   LaunchResult StartProcess(const ProcessLaunch& launch) override;
   LaunchResult LaunchWithShell(const ShellLaunch& launch) override;
   std::uintptr_t ForegroundWindow() override;
