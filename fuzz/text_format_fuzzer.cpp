@@ -5,12 +5,12 @@
 // without touching its target. A trace line is the thread prefix and the
 // message, never more than 2047 characters.
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "fuzz/fuzz_input.h"
+#include "fuzz/fuzz_require.h"
 #include "tests/native/viewer_fake_platform.h"
 #include "viewer/text_format.h"
 #include "viewer/trace.h"
@@ -23,10 +23,6 @@ constexpr std::size_t kMaxArgs = 4;
 constexpr std::size_t kTraceLimit = 2047;
 constexpr std::size_t kMaxCapacity = 4096;
 constexpr char16_t kUntouched = 0xBDBD;
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
 
 // A NUL-terminated copy with no room behind it, so a read past the
 // terminator shows under ASan.
@@ -88,23 +84,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::u16string whole = u"previous";
   const HResult formatted =
       WithArgs(args, [&](FormatArgs list) { return FormatToString(whole, format.get(), list); });
-  Require(formatted == hr::kOk || formatted == hr::kFail);
-  if (formatted == hr::kFail) Require(whole == u"previous");
+  FUZZ_REQUIRE(formatted == hr::kOk || formatted == hr::kFail);
+  if (formatted == hr::kFail) FUZZ_REQUIRE(whole == u"previous");
 
   if (capacity > 0) {
     // One canary behind the area; ASan guards the rest of the heap block.
     std::vector<char16_t> buffer(capacity + 1, kUntouched);
     const FormatOutcome outcome = WithArgs(
         args, [&](FormatArgs list) { return FormatToBuffer(buffer.data(), capacity, format.get(), list); });
-    Require(buffer[capacity] == kUntouched);
+    FUZZ_REQUIRE(buffer[capacity] == kUntouched);
     const std::u16string cut(buffer.data());
-    Require(cut.size() < capacity);
-    Require((outcome == FormatOutcome::kRejected) == (formatted == hr::kFail));
-    if (outcome == FormatOutcome::kComplete) Require(cut == whole);
+    FUZZ_REQUIRE(cut.size() < capacity);
+    FUZZ_REQUIRE((outcome == FormatOutcome::kRejected) == (formatted == hr::kFail));
+    if (outcome == FormatOutcome::kComplete) FUZZ_REQUIRE(cut == whole);
     if (outcome == FormatOutcome::kTruncated) {
       // Cut at the capacity, one unit shorter when that would split a pair.
-      Require(whole.size() >= capacity && whole.compare(0, cut.size(), cut) == 0);
-      Require(cut.size() == capacity - 1 ||
+      FUZZ_REQUIRE(whole.size() >= capacity && whole.compare(0, cut.size(), cut) == 0);
+      FUZZ_REQUIRE(cut.size() == capacity - 1 ||
               (cut.size() == capacity - 2 && IsHighSurrogate(whole[capacity - 2])));
     }
   }
@@ -115,12 +111,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Trace(platform, format.get(), list);
     return 0;
   });
-  Require(platform.traces.size() == 1);
+  FUZZ_REQUIRE(platform.traces.size() == 1);
   const std::u16string& line = platform.traces[0];
-  Require(line.size() <= kTraceLimit);
+  FUZZ_REQUIRE(line.size() <= kTraceLimit);
   std::u16string prefix;
-  Require(FormatToString(prefix, u": (TID=%4lu): Vexdor.ZevEvov : ", {threadId}) == hr::kOk);
-  Require(line.compare(0, prefix.size(), prefix) == 0);
-  if (formatted == hr::kOk && prefix.size() + whole.size() <= kTraceLimit) Require(line == prefix + whole);
+  FUZZ_REQUIRE(FormatToString(prefix, u": (TID=%4lu): Vexdor.ZevEvov : ", {threadId}) == hr::kOk);
+  FUZZ_REQUIRE(line.compare(0, prefix.size(), prefix) == 0);
+  if (formatted == hr::kOk && prefix.size() + whole.size() <= kTraceLimit) FUZZ_REQUIRE(line == prefix + whole);
   return 0;
 }

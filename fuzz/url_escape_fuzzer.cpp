@@ -6,11 +6,11 @@
 // the size that then succeeds.
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "fuzz/fuzz_input.h"
+#include "fuzz/fuzz_require.h"
 #include "tests/native/viewer_fake_platform.h"
 #include "viewer/url_escape.h"
 
@@ -19,10 +19,6 @@ namespace {
 constexpr std::size_t kEscapedLimit = 1023;
 constexpr std::size_t kMaxText = 4096;
 constexpr char16_t kUntouched = 0xBDBD;
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
 
 bool CopiedAsIs(char32_t c) {
   if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return true;
@@ -71,19 +67,19 @@ void CheckEscape(FakeViewerPlatform& platform, std::u16string_view value) {
   for (const char b : bytes) needed += CopiedAsIs(static_cast<unsigned char>(b)) ? 1 : 3;
 
   const std::u16string escaped = EscapeUrlValue(platform, value);
-  Require(escaped.size() <= kEscapedLimit);
-  Require(escaped.empty() == (needed == 0 || needed > kEscapedLimit));
+  FUZZ_REQUIRE(escaped.size() <= kEscapedLimit);
+  FUZZ_REQUIRE(escaped.empty() == (needed == 0 || needed > kEscapedLimit));
   if (escaped.empty()) return;
-  Require(escaped.size() == needed);
+  FUZZ_REQUIRE(escaped.size() == needed);
   for (std::size_t i = 0; i < escaped.size(); ++i) {
     const char16_t c = escaped[i];
-    Require(c < 0x80 && c != 0);
+    FUZZ_REQUIRE(c < 0x80 && c != 0);
     if (bytes.find('%') == std::string::npos && c == u'%') {
       // Only escapes bring a "%" in: two lower-case hex digits follow.
       for (std::size_t k = 1; k <= 2; ++k) {
-        Require(i + k < escaped.size());
+        FUZZ_REQUIRE(i + k < escaped.size());
         const char16_t digit = escaped[i + k];
-        Require((digit >= u'0' && digit <= u'9') || (digit >= u'a' && digit <= u'f'));
+        FUZZ_REQUIRE((digit >= u'0' && digit <= u'9') || (digit >= u'a' && digit <= u'f'));
       }
     }
   }
@@ -91,36 +87,36 @@ void CheckEscape(FakeViewerPlatform& platform, std::u16string_view value) {
 
   std::uint32_t length = 0;
   std::vector<char16_t> out(escaped.size() + 1, kUntouched);
-  Require(UnescapeUrlText(platform, escaped.c_str(), out.data(), &length, static_cast<std::uint32_t>(out.size())));
-  Require(std::u16string(out.data()) == Latin1(bytes));
+  FUZZ_REQUIRE(UnescapeUrlText(platform, escaped.c_str(), out.data(), &length, static_cast<std::uint32_t>(out.size())));
+  FUZZ_REQUIRE(std::u16string(out.data()) == Latin1(bytes));
 }
 
 void CheckUnescape(FakeViewerPlatform& platform, const std::u16string& text, std::uint32_t capacity) {
   // The size query alone: capacity 0 writes nothing.
   char16_t probe = kUntouched;
   std::uint32_t needed = 0;
-  Require(!UnescapeUrlText(platform, text.c_str(), &probe, &needed, 0) && probe == kUntouched);
+  FUZZ_REQUIRE(!UnescapeUrlText(platform, text.c_str(), &probe, &needed, 0) && probe == kUntouched);
   std::vector<char16_t> exact(needed == 0 ? 1 : needed, kUntouched);
   std::uint32_t length = 0;
   const bool exactFits = needed != 0 && UnescapeUrlText(platform, text.c_str(), exact.data(), &length, needed);
-  Require(!exactFits || (length == needed && exact[needed - 1] == u'\0'));
+  FUZZ_REQUIRE(!exactFits || (length == needed && exact[needed - 1] == u'\0'));
 
   // The wrapper gives that result, or the text as stored.
   const std::u16string stored(text.c_str());
-  Require(UnescapeUrl(platform, text) == (exactFits ? std::u16string(exact.data()) : stored));
+  FUZZ_REQUIRE(UnescapeUrl(platform, text) == (exactFits ? std::u16string(exact.data()) : stored));
 
   // An exact-size area of another capacity: a write past it shows under ASan,
   // a write by a failing call or past the terminator in the canaries.
   std::vector<char16_t> out(capacity == 0 ? 1 : capacity, kUntouched);
   length = 0xDEADBEEF;
   const bool unescaped = UnescapeUrlText(platform, text.c_str(), out.data(), &length, capacity);
-  Require(unescaped == (exactFits && capacity >= needed));
+  FUZZ_REQUIRE(unescaped == (exactFits && capacity >= needed));
   if (!unescaped) {
-    for (const char16_t c : out) Require(c == kUntouched);
+    for (const char16_t c : out) FUZZ_REQUIRE(c == kUntouched);
     return;
   }
-  Require(length == needed && std::u16string(out.data()) == std::u16string(exact.data()));
-  for (std::uint32_t i = length; i < capacity; ++i) Require(out[i] == kUntouched);
+  FUZZ_REQUIRE(length == needed && std::u16string(out.data()) == std::u16string(exact.data()));
+  for (std::uint32_t i = length; i < capacity; ++i) FUZZ_REQUIRE(out[i] == kUntouched);
 }
 
 }  // namespace

@@ -4,16 +4,19 @@
 // ReturnCode is 0 or 745 and LastErrorText is empty exactly when it is 0; the
 // launched text is terminated inside its 2047-character buffer; a document
 // URL handed to the shell is quoted once, at its two ends; no trace line
-// passes its buffer; a negative focus wait waits no time.
+// passes its buffer; a negative focus wait waits no time. The START path runs
+// the system's cmd.exe with its fixed command line, and the URL reaches it
+// only as the one environment entry added to the caller's, quoted once.
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "fuzz/fuzz_input.h"
+#include "fuzz/fuzz_require.h"
 #include "tests/native/viewer_fake_platform.h"
+#include "viewer/start_command.h"
 #include "viewer/viewer_core.h"
 
 namespace {
@@ -25,10 +28,6 @@ constexpr std::size_t kTraceLimit = 2047;
 constexpr std::int32_t kLaunched = 0;
 constexpr std::int32_t kLaunchFailed = 745;
 constexpr std::uint32_t kNoSuchDomain = 1355;
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
 
 // Incoming automation strings: each one an exact heap copy with its NUL, kept
 // alive for the whole run, as a caller's BSTR would be during the call.
@@ -61,6 +60,7 @@ void SetUpPlatform(FakeViewerPlatform& platform, FuzzInput& input) {
   platform.logonName = NameAnswer(input);
   platform.foregroundWindow = input.Number();
   if (launches & 4) platform.systemMessages[platform.processResult.error] = input.Text(200);
+  if (launches & 8) platform.environmentStrings = input.Text(400);
   for (std::size_t i = input.Byte() % 3; i > 0; --i) {
     std::u16string name = input.Text(16);
     platform.environment[name] = input.Text(kMaxValue);
@@ -71,28 +71,88 @@ std::size_t CountOf(const std::u16string& text, char16_t c) {
   return static_cast<std::size_t>(std::count(text.begin(), text.end(), c));
 }
 
-void CheckShow(const ViewerCore& viewer, const FakeViewerPlatform& platform, HResult shown,
-               std::size_t launchesBefore) {
-  Require(shown == hr::kOk);
-  std::int32_t code = -1;
-  Require(viewer.get_ReturnCode(code) == hr::kOk);
-  Require(code == kLaunched || code == kLaunchFailed);
-  FakeStringOut text;
-  Require(viewer.get_LastErrorText(text) == hr::kOk && text.value.has_value());
-  Require(text.value->empty() == (code == kLaunched));
-  if (code == kLaunchFailed) Require(text.value->rfind(u"Unable to open the url:\r\n'", 0) == 0);
+bool IsQuotedOnce(const std::u16string& url) {
+  return url.size() >= 2 && url.front() == u'"' && url.back() == u'"' && CountOf(url, u'"') == 2;
+}
 
-  const std::size_t launches = platform.processCalls.size() + platform.shellCalls.size();
-  Require(launches <= launchesBefore + 1);
-  if (launches == launchesBefore) Require(code == kLaunchFailed);  // too long to launch
-  for (const auto& call : platform.processCalls) Require(call.commandLine.size() <= kCommandLineLimit);
-  for (const auto& call : platform.shellCalls) {
-    Require(call.file.size() <= kCommandLineLimit);
-    Require(call.file.size() >= 2 && call.file.front() == u'"' && call.file.back() == u'"');
-    Require(CountOf(call.file, u'"') == 2);
+bool SameNameAnyCase(std::u16string_view entry, std::u16string_view name) {
+  if (entry.size() <= name.size() || entry[name.size()] != u'=') return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char16_t c = entry[i] >= u'a' && entry[i] <= u'z' ? static_cast<char16_t>(entry[i] - 32) : entry[i];
+    if (c != name[i]) return false;
   }
-  for (const std::u16string& line : platform.traces) Require(line.size() <= kTraceLimit);
-  for (const std::uint32_t slept : platform.sleeps) Require(slept <= 0x7FFFFFFFu);
+  return true;
+}
+
+// line: the launch trace, "Show:        '<text>'\r\n" after the prefix, cut
+// short when it reached its limit.
+void CheckStartCommand(const FakeViewerPlatform& platform, const FakeViewerPlatform::ProcessCall& call,
+                       const std::u16string& line) {
+  constexpr std::u16string_view kShowHead = u"Show:        '";
+  const std::size_t head = line.find(kShowHead);
+  FUZZ_REQUIRE(head != std::u16string::npos);
+  const std::u16string traced = line.substr(head + kShowHead.size());
+  // A cut line ends at the limit, or one short of it rather than split a pair.
+  const bool cut = line.size() + 1 >= kTraceLimit;
+  FUZZ_REQUIRE(call.applicationName == u"C:\\windows\\system32\\cmd.exe");
+  FUZZ_REQUIRE(call.commandLine == kStartCommandLine);
+  FUZZ_REQUIRE(call.environment.has_value());
+  // The caller's entries, less any of the variable's name, and the variable.
+  std::size_t callerEntries = 0;
+  for (std::u16string_view rest = platform.environmentStrings; !rest.empty();) {
+    const std::u16string_view entry = rest.substr(0, rest.find(u'\0'));
+    rest.remove_prefix(std::min(rest.size(), entry.size() + 1));
+    if (!entry.empty() && !SameNameAnyCase(entry, kStartUrlVariable)) ++callerEntries;
+  }
+  FUZZ_REQUIRE(call.environment->size() == callerEntries + 1);
+  std::size_t urls = 0;
+  for (const std::u16string& entry : *call.environment) {
+    if (!SameNameAnyCase(entry, kStartUrlVariable)) continue;
+    ++urls;
+    const std::u16string url = entry.substr(std::u16string_view(kStartUrlVariable).size() + 1);
+    FUZZ_REQUIRE(IsQuotedOnce(url));
+    const std::u16string shown = kStartCommandShownPrefix + url + u"'\r\n";
+    FUZZ_REQUIRE(traced == shown || (cut && traced.size() < shown.size() && shown.compare(0, traced.size(), traced) == 0));
+  }
+  FUZZ_REQUIRE(urls == 1);
+}
+
+// Counts of the launch calls before the Show.
+struct Launches {
+  explicit Launches(const FakeViewerPlatform& platform)
+      : processes(platform.processCalls.size()), shells(platform.shellCalls.size()) {}
+  std::size_t processes;
+  std::size_t shells;
+};
+
+void CheckShow(const ViewerCore& viewer, const FakeViewerPlatform& platform, HResult shown, Launches before) {
+  FUZZ_REQUIRE(shown == hr::kOk);
+  std::int32_t code = -1;
+  FUZZ_REQUIRE(viewer.get_ReturnCode(code) == hr::kOk);
+  FUZZ_REQUIRE(code == kLaunched || code == kLaunchFailed);
+  FakeStringOut text;
+  FUZZ_REQUIRE(viewer.get_LastErrorText(text) == hr::kOk && text.value.has_value());
+  FUZZ_REQUIRE(text.value->empty() == (code == kLaunched));
+  if (code == kLaunchFailed) FUZZ_REQUIRE(text.value->rfind(u"Unable to open the url:\r\n'", 0) == 0);
+
+  const Launches after(platform);
+  const std::size_t launched = after.processes - before.processes + after.shells - before.shells;
+  FUZZ_REQUIRE(launched <= 1);
+  if (launched == 0) FUZZ_REQUIRE(code == kLaunchFailed);  // too long to launch
+  for (const auto& call : platform.processCalls) FUZZ_REQUIRE(call.commandLine.size() <= kCommandLineLimit);
+  for (const auto& call : platform.shellCalls) {
+    FUZZ_REQUIRE(call.file.size() <= kCommandLineLimit);
+    FUZZ_REQUIRE(IsQuotedOnce(call.file));
+  }
+  if (after.processes > before.processes && platform.processCalls.back().applicationName.has_value()) {
+    const auto line = std::find_if(platform.traces.rbegin(), platform.traces.rend(), [](const std::u16string& l) {
+      return l.find(u"Show:        '") != std::u16string::npos;
+    });
+    FUZZ_REQUIRE(line != platform.traces.rend());
+    CheckStartCommand(platform, platform.processCalls.back(), *line);
+  }
+  for (const std::u16string& line : platform.traces) FUZZ_REQUIRE(line.size() <= kTraceLimit);
+  for (const std::uint32_t slept : platform.sleeps) FUZZ_REQUIRE(slept <= 0x7FFFFFFFu);
 }
 
 }  // namespace
@@ -111,7 +171,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   };
   for (std::size_t n = 0; n < kMaxOperations && !input.empty(); ++n) {
     const std::uint8_t op = input.Byte();
-    const std::size_t launchesBefore = platform.processCalls.size() + platform.shellCalls.size();
+    const Launches before(platform);
     switch (op & 0x7F) {
       case 0: viewer.put_ContRep(value(op)); break;
       case 1: viewer.put_DID(value(op)); break;
@@ -128,8 +188,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 12: viewer.put_FocusWaitMS(value(op)); break;
       case 13: viewer.put_ShowFlag(value(op)); break;
       case 14: viewer.put_SendUser(static_cast<std::int16_t>(input.Byte() << 8 | input.Byte())); break;
-      case 15: CheckShow(viewer, platform, viewer.Show(), launchesBefore); break;
-      case 16: CheckShow(viewer, platform, viewer.ShowEx(value(op)), launchesBefore); break;
+      case 15: CheckShow(viewer, platform, viewer.Show(), before); break;
+      case 16: CheckShow(viewer, platform, viewer.ShowEx(value(op)), before); break;
       case 17:
         viewer.get_CustomCommand(out);
         viewer.get_ShowFlag(out);
@@ -140,7 +200,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       default: break;
     }
   }
-  const std::size_t launchesBefore = platform.processCalls.size() + platform.shellCalls.size();
-  CheckShow(viewer, platform, viewer.Show(), launchesBefore);
+  const Launches before(platform);
+  CheckShow(viewer, platform, viewer.Show(), before);
   return 0;
 }

@@ -1,0 +1,15 @@
+// A property a fuzz target checks: when it does not hold, the failed condition
+// and its line are printed and the process aborts, which libFuzzer reports as
+// a crash and saves the input for.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+
+#define FUZZ_REQUIRE(condition)                                                         \
+  do {                                                                                  \
+    if (!(condition)) {                                                                 \
+      std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #condition); \
+      std::abort();                                                                     \
+    }                                                                                   \
+  } while (false)
