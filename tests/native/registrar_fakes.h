@@ -198,6 +198,12 @@ class FakeRegistry final : public RegistryAccess {
     return out;
   }
   int OpenHandles() const { return static_cast<int>(handles_.size()); }
+  // Every key below a root, as the names on its path, the root's name first.
+  std::set<std::vector<std::u16string>> KeyPaths() const {
+    std::set<std::vector<std::u16string>> paths;
+    for (const auto& [key, root] : roots_) CollectPaths(*root, {Widen(root->path)}, paths);
+    return paths;
+  }
 
   // One line per call, "OpenKey HKCR 'a' 0x20019 -> 2", while recordCalls is on.
   std::vector<std::string> calls;
@@ -421,6 +427,15 @@ class FakeRegistry final : public RegistryAccess {
       start = next;
     }
     return node;
+  }
+  static void CollectPaths(const Node& node, const std::vector<std::u16string>& path,
+                           std::set<std::vector<std::u16string>>& paths) {
+    for (const auto& [name, child] : node.subkeys) {
+      std::vector<std::u16string> childPath = path;
+      childPath.push_back(name);
+      paths.insert(childPath);
+      CollectPaths(*child, childPath, paths);
+    }
   }
   static void DumpNode(const Node& node, std::string& out) {
     if (node.path.find('\\') != std::string::npos) out += node.path + "\n";
