@@ -75,10 +75,14 @@ bool IsQuotedOnce(const std::u16string& url) {
   return url.size() >= 2 && url.front() == u'"' && url.back() == u'"' && CountOf(url, u'"') == 2;
 }
 
+// An entry's name ends at its first "=" after the first character ("=C:"
+// names a drive's folder); an entry without one is all name.
 bool SameNameAnyCase(std::u16string_view entry, std::u16string_view name) {
-  if (entry.size() <= name.size() || entry[name.size()] != u'=') return false;
+  const std::u16string_view entryName = entry.substr(0, entry.find(u'=', 1));
+  if (entryName.size() != name.size()) return false;
   for (std::size_t i = 0; i < name.size(); ++i) {
-    const char16_t c = entry[i] >= u'a' && entry[i] <= u'z' ? static_cast<char16_t>(entry[i] - 32) : entry[i];
+    const char16_t c = entryName[i] >= u'a' && entryName[i] <= u'z' ? static_cast<char16_t>(entryName[i] - 32)
+                                                                      : entryName[i];
     if (c != name[i]) return false;
   }
   return true;
@@ -109,7 +113,9 @@ void CheckStartCommand(const FakeViewerPlatform& platform, const FakeViewerPlatf
   for (const std::u16string& entry : *call.environment) {
     if (!SameNameAnyCase(entry, kStartUrlVariable)) continue;
     ++urls;
-    const std::u16string url = entry.substr(std::u16string_view(kStartUrlVariable).size() + 1);
+    const std::size_t nameSize = std::u16string_view(kStartUrlVariable).size();
+    FUZZ_REQUIRE(entry.size() > nameSize && entry[nameSize] == u'=');
+    const std::u16string url = entry.substr(nameSize + 1);
     FUZZ_REQUIRE(IsQuotedOnce(url));
     const std::u16string shown = kStartCommandShownPrefix + url + u"'\r\n";
     FUZZ_REQUIRE(traced == shown || (cut && traced.size() < shown.size() && shown.compare(0, traced.size(), traced) == 0));
