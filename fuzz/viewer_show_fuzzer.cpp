@@ -123,12 +123,16 @@ void CheckStartCommand(const FakeViewerPlatform& platform, const FakeViewerPlatf
   FUZZ_REQUIRE(urls == 1);
 }
 
-// Counts of the launch calls before the Show.
+// How many calls of each kind the platform had recorded before a Show, so that
+// each Show's checks look at its own calls only.
 struct Launches {
   explicit Launches(const FakeViewerPlatform& platform)
-      : processes(platform.processCalls.size()), shells(platform.shellCalls.size()) {}
+      : processes(platform.processCalls.size()), shells(platform.shellCalls.size()),
+        traces(platform.traces.size()), sleeps(platform.sleeps.size()) {}
   std::size_t processes;
   std::size_t shells;
+  std::size_t traces;
+  std::size_t sleeps;
 };
 
 void CheckShow(const ViewerCore& viewer, const FakeViewerPlatform& platform, HResult shown, Launches before) {
@@ -145,11 +149,15 @@ void CheckShow(const ViewerCore& viewer, const FakeViewerPlatform& platform, HRe
   const std::size_t launched = after.processes - before.processes + after.shells - before.shells;
   FUZZ_REQUIRE(launched <= 1);
   if (launched == 0) FUZZ_REQUIRE(code == kLaunchFailed);  // too long to launch
-  for (const auto& call : platform.processCalls) FUZZ_REQUIRE(call.commandLine.size() <= kCommandLineLimit);
-  for (const auto& call : platform.shellCalls) {
-    FUZZ_REQUIRE(call.file.size() <= kCommandLineLimit);
-    FUZZ_REQUIRE(IsQuotedOnce(call.file));
+  for (std::size_t i = before.processes; i < after.processes; ++i) {
+    FUZZ_REQUIRE(platform.processCalls[i].commandLine.size() <= kCommandLineLimit);
   }
+  for (std::size_t i = before.shells; i < after.shells; ++i) {
+    FUZZ_REQUIRE(platform.shellCalls[i].file.size() <= kCommandLineLimit);
+    FUZZ_REQUIRE(IsQuotedOnce(platform.shellCalls[i].file));
+  }
+  for (std::size_t i = before.traces; i < after.traces; ++i) FUZZ_REQUIRE(platform.traces[i].size() <= kTraceLimit);
+  for (std::size_t i = before.sleeps; i < after.sleeps; ++i) FUZZ_REQUIRE(platform.sleeps[i] <= 0x7FFFFFFFu);
   if (after.processes > before.processes && platform.processCalls.back().applicationName.has_value()) {
     const auto line = std::find_if(platform.traces.rbegin(), platform.traces.rend(), [](const std::u16string& l) {
       return l.find(u"Show:        '") != std::u16string::npos;
@@ -157,8 +165,6 @@ void CheckShow(const ViewerCore& viewer, const FakeViewerPlatform& platform, HRe
     FUZZ_REQUIRE(line != platform.traces.rend());
     CheckStartCommand(platform, platform.processCalls.back(), *line);
   }
-  for (const std::u16string& line : platform.traces) FUZZ_REQUIRE(line.size() <= kTraceLimit);
-  for (const std::uint32_t slept : platform.sleeps) FUZZ_REQUIRE(slept <= 0x7FFFFFFFu);
 }
 
 }  // namespace
