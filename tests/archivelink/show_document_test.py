@@ -106,13 +106,11 @@ class Wine:
     def __init__(self, wine_run, work):
         self.wine_run = wine_run
         self.output = os.path.join(work, "wine-output.txt")
-        # Arguments reach Windows programs as UTF-16 through the locale's code page.
-        self.env = dict(os.environ, LC_ALL="C.UTF-8")
 
     def run(self, *args):
         with open(self.output, "wb") as out:
             code = subprocess.run([*self.wine_run, *args], stdin=subprocess.DEVNULL, stdout=out,
-                                  stderr=subprocess.STDOUT, env=self.env, timeout=WINE_TIMEOUT_S).returncode
+                                  stderr=subprocess.STDOUT, timeout=WINE_TIMEOUT_S).returncode
         with open(self.output, encoding="utf-8", errors="replace") as out:
             return code, out.read().strip()
 
@@ -167,55 +165,53 @@ class Run:
         self.script = script
         self.fetcher = fetcher
         self.account = account
+        self.claimed = []
 
     def expected_values(self, case):
         return case.values and {k: self.account if v is USER else v for k, v in case.values.items()}
 
-    def requests_from(self, agent):
-        return [r for r in self.server.requests() if agent in r["userAgent"]]
+    def show_all(self, cases, cases_file):
+        """Shows every case from one script run, in this order; the problems
+        of each Show, in the same order."""
+        with open(cases_file, "w", encoding="utf-16") as out:
+            for case in cases:
+                launch = f'"{windows_path(self.fetcher)}" {{0}}' if case.launch == "fetch" else case.launch
+                out.write("\t".join([case.contrep, case.did, "true" if case.send_user else "false", launch]) + "\r\n")
+        code, output = self.wine.run("cscript", "//nologo", windows_path(self.script), self.server.url, URL_ROOT,
+                                     windows_path(cases_file))
+        results = [line for line in output.splitlines() if line.startswith("ReturnCode ")]
+        if len(results) != len(cases):
+            return [[f"the script: exit {code}, output {output!r}"] for _ in cases]
+        return [[] if result.startswith("ReturnCode 0,") else [f"Show: got {result!r}, expected ReturnCode 0"]
+                for result in results]
 
-    def show(self, case):
-        """Runs the script for the case; problems with Show itself."""
-        launch = f'"{windows_path(self.fetcher)}" {{0}}' if case.launch == "fetch" else case.launch
-        code, output = self.wine.run(
-            "cscript", "//nologo", windows_path(self.script), self.server.url, URL_ROOT, case.contrep, case.did,
-            "true" if case.send_user else "false", launch)
-        if code != 0:
-            return [f"the script: exit {code}, output {output!r}"]
-        if "ReturnCode 0," not in output:
-            return [f"Show: got {output!r}, expected ReturnCode 0"]
-        return []
+    def take_request(self, case):
+        """The first request not yet taken by another case that came from the
+        case's client with the case's values."""
+        agent = FETCH_AGENT if case.launch == "fetch" else BROWSER_AGENT
+        expected = self.expected_values(case)
 
-    def request_problems(self, case, request):
+        def find():
+            for number, request in enumerate(self.server.requests()):
+                if number not in self.claimed and agent in request["userAgent"] and request.get("values") == expected:
+                    self.claimed.append(number)
+                    return request
+            return None
+        try:
+            return wait_for("request", REQUEST_TIMEOUT_S, find)
+        except TimeoutError as timeout:
+            seen = [r.get("values") for r in self.server.requests() if agent in r["userAgent"]]
+            raise TimeoutError(f"{timeout} from {agent} with the values {expected}; it asked for {seen}")
+
+    def check(self, case):
+        """After the case's Show: its request at the server and, for a browser,
+        the screenshot of the URL it requested."""
+        request = self.take_request(case)
         problems = []
-        if request.get("values") != self.expected_values(case):
-            problems.append(f"values: got {request.get('values')}, expected {self.expected_values(case)}")
         if request["status"] != case.status:
             problems.append(f"status: got {request['status']} ({request['reason']}), expected {case.status}")
-        return problems
-
-    def check_fetch(self, case):
-        """Show with the fetcher, which has sent its request by the time the
-        next case starts: the next request from a fetcher is this case's."""
-        before = len(self.requests_from(FETCH_AGENT))
-        problems = self.show(case)
-        if problems:
+        if case.page is None:
             return problems
-        request = wait_for("request from the fetcher", REQUEST_TIMEOUT_S,
-                           lambda: (self.requests_from(FETCH_AGENT)[before:] or [None])[0])
-        return self.request_problems(case, request)
-
-    def check_browser(self, case):
-        """After the case's Show: the browser's request with the case's values,
-        and the browser's screenshot of the URL it requested."""
-        expected = self.expected_values(case)
-        try:
-            request = wait_for("request", REQUEST_TIMEOUT_S, lambda: next(
-                (r for r in self.requests_from(BROWSER_AGENT) if r.get("values") == expected), None))
-        except TimeoutError as timeout:
-            seen = [r.get("values") for r in self.requests_from(BROWSER_AGENT)]
-            return [f"{timeout} from a browser with the values {expected}; browsers asked for {seen}"]
-        problems = self.request_problems(case, request)
         requested = f"{self.server.url}{request['path']}?{request['query']}"
         shot = wait_for(f"screenshot of {requested}", SCREENSHOT_TIMEOUT_S, lambda: next(
             (s for s in read_json_lines(self.screenshots) if s["url"] == requested), None))
@@ -228,33 +224,24 @@ class Run:
         return problems
 
 
-def guarded(check, case):
-    try:
-        return check(case)
-    except (TimeoutError, subprocess.TimeoutExpired) as timeout:
-        return [str(timeout)]
-
-
-def run_cases(run):
-    """Problems per case, in the order of CASES. A browser takes seconds to
-    start, so the browser cases are launched first and checked last; the
-    fetcher cases run meanwhile."""
-    problems = [[] for _ in CASES]
-    browser_cases = [n for n, case in enumerate(CASES) if case.launch != "fetch"]
-    fetch_cases = [n for n, case in enumerate(CASES) if case.launch == "fetch"]
-    phase = time.monotonic()
-    for n in browser_cases:
-        problems[n] = guarded(run.show, CASES[n])
-    print(f"{len(browser_cases)} browser cases launched in {time.monotonic() - phase:.1f} s")
-    phase = time.monotonic()
-    for n in fetch_cases:
-        problems[n] = guarded(run.check_fetch, CASES[n])
-    print(f"{len(fetch_cases)} fetcher cases checked in {time.monotonic() - phase:.1f} s")
-    phase = time.monotonic()
-    for n in browser_cases:
-        if not problems[n]:
-            problems[n] = guarded(run.check_browser, CASES[n])
-    print(f"browser cases checked {time.monotonic() - phase:.1f} s later")
+def run_cases(run, cases_file):
+    """Problems per case, in the order of CASES. One script run shows every
+    case, the browser cases first: Chromium takes seconds to start, and the
+    fetcher cases go on meanwhile."""
+    order = sorted(range(len(CASES)), key=lambda n: CASES[n].launch == "fetch")
+    start = time.monotonic()
+    shown = dict(zip(order, run.show_all([CASES[n] for n in order], cases_file)))
+    print(f"{len(CASES)} cases shown in {time.monotonic() - start:.1f} s")
+    problems = []
+    for number, case in enumerate(CASES):
+        found = shown[number]
+        if not found:
+            try:
+                found = run.check(case)
+            except (TimeoutError, subprocess.TimeoutExpired) as timeout:
+                found = [str(timeout)]
+        problems.append(found)
+    print(f"every request and screenshot there {time.monotonic() - start:.1f} s after the start")
     return problems
 
 
@@ -280,6 +267,7 @@ def main():
     shutil.rmtree(screenshot_dir, ignore_errors=True)
     screenshots = os.path.join(screenshot_dir, "screenshots.jsonl")
 
+    start = time.monotonic()
     wine = Wine(args.wine_run, work)
     browser = os.path.join(ARCHIVELINK, "wine-browser")
     server = ContentServer(work)
@@ -293,8 +281,8 @@ def main():
                        timeout=WINE_TIMEOUT_S)
         run = Run(wine, server, screenshots, os.path.join(ARCHIVELINK, "show_document.vbs"),
                   os.path.join(args.bin, "http_fetch.exe"), account_name(wine))
-        print(f"server {server.url}, account {run.account}")
-        problems = run_cases(run)
+        print(f"server {server.url}, account {run.account}, set up in {time.monotonic() - start:.1f} s")
+        problems = run_cases(run, os.path.join(work, "cases.txt"))
         for number, (case, found) in enumerate(zip(CASES, problems), 1):
             print(f"case {number} ({describe(case)}): {'FAIL' if found else 'ok'}")
             for problem in found:
