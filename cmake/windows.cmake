@@ -123,7 +123,9 @@ add_executable(tracecap tools/tracecap.cpp)
 add_executable(inproc_client tools/inproc_client.cpp)
 target_link_libraries(tracecap PRIVATE trace_capture)
 target_link_libraries(inproc_client PRIVATE viewer_win)
-set(TOOL_TARGETS recorder library_info tracecap inproc_client)
+add_executable(http_fetch tools/http_fetch.cpp)
+target_link_libraries(http_fetch PRIVATE winhttp)
+set(TOOL_TARGETS recorder library_info tracecap inproc_client http_fetch)
 foreach(tool IN LISTS TOOL_TARGETS)
   target_link_libraries(${tool} PRIVATE base)
   target_link_options(${tool} PRIVATE -municode)
@@ -192,9 +194,18 @@ endforeach()
 # Replaces the global operator new of its program, which is why it has one.
 target_sources(frame_allocation_failure_test PRIVATE tests/support/failing_allocation.cpp)
 
+# Show end to end, from the SAP-like script to the ArchiveLink test server,
+# through headless Chromium as the prefix's browser and the Windows-side fetcher.
+find_program(PYTHON3 python3 REQUIRED)
+add_test(NAME wine.archivelink_show
+  COMMAND ${PYTHON3} -B ${CMAKE_SOURCE_DIR}/tests/archivelink/show_document_test.py
+    --dll $<TARGET_FILE:zevevov> --bin ${OUTPUT_DIR} --work ${CMAKE_BINARY_DIR}/archivelink
+    -- ${CMAKE_CROSSCOMPILING_EMULATOR})
+set_tests_properties(wine.archivelink_show PROPERTIES FIXTURES_REQUIRED wine_prefix TIMEOUT 600 RESOURCE_LOCK wine_registry)
+
 if(NOT WINE_RUNS_32BIT)
   if(DLL_BITS EQUAL 32)
-    set_tests_properties(wine.prefix.start wine.prefix.stop PROPERTIES DISABLED TRUE)
+    set_tests_properties(wine.prefix.start wine.prefix.stop wine.archivelink_show PROPERTIES DISABLED TRUE)
     foreach(name IN LISTS WINE_TESTS)
       set_tests_properties(wine.${name} PROPERTIES DISABLED TRUE)
     endforeach()
@@ -207,4 +218,3 @@ endif()
 # exports, system DLLs only in the import table.
 add_test(NAME library.file_format COMMAND ${CMAKE_SOURCE_DIR}/tools/check-library-file ${CMAKE_OBJDUMP}
   $<TARGET_FILE:zevevov> ${DLL_NAME}.dll ${DLL_BITS})
-
