@@ -50,7 +50,7 @@ HRESULT LateBoundObject::Get(const wchar_t* member, long& value) {
   RETURN_IF_FAILED(Invoke(member, DISPATCH_PROPERTYGET, nullptr, &result));
   if (V_VT(&result) != VT_I4) {
     VariantClear(&result);
-    return Fail(member, DISP_E_TYPEMISMATCH);
+    return Fail(member, L"result type", DISP_E_TYPEMISMATCH);
   }
   value = V_I4(&result);
   return S_OK;
@@ -62,7 +62,7 @@ HRESULT LateBoundObject::Get(const wchar_t* member, std::wstring& text) {
   RETURN_IF_FAILED(Invoke(member, DISPATCH_PROPERTYGET, nullptr, &result));
   if (V_VT(&result) != VT_BSTR) {
     VariantClear(&result);
-    return Fail(member, DISP_E_TYPEMISMATCH);
+    return Fail(member, L"result type", DISP_E_TYPEMISMATCH);
   }
   UniqueBstr owned;
   *owned.put() = V_BSTR(&result);
@@ -75,7 +75,7 @@ HRESULT LateBoundObject::Invoke(const wchar_t* member, WORD flags, VARIANT* argu
   LPOLESTR names[] = {name.data()};
   DISPID id = DISPID_UNKNOWN;
   HRESULT hr = object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-  if (FAILED(hr)) return Fail(member, hr, L"(GetIDsOfNames)");
+  if (FAILED(hr)) return Fail(member, L"GetIDsOfNames", hr);
 
   DISPID putId = DISPID_PROPERTYPUT;
   DISPPARAMS parameters{};
@@ -91,20 +91,21 @@ HRESULT LateBoundObject::Invoke(const wchar_t* member, WORD flags, VARIANT* argu
   UINT badArgument = 0;
   hr = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters, result, &exception, &badArgument);
   if (SUCCEEDED(hr)) return hr;
-  if (hr != DISP_E_EXCEPTION) return Fail(member, hr);
+  if (hr != DISP_E_EXCEPTION) return Fail(member, L"Invoke", hr);
   if (exception.pfnDeferredFillIn != nullptr) exception.pfnDeferredFillIn(&exception);
   UniqueBstr source, description, helpFile;
   *source.put() = exception.bstrSource;
   *description.put() = exception.bstrDescription;
   *helpFile.put() = exception.bstrHelpFile;
   const HRESULT reported = exception.scode != S_OK ? exception.scode : hr;
-  return Fail(member, reported,
+  return Fail(member, L"Invoke", reported,
               description.get() != nullptr ? std::wstring(description.get(), SysStringLen(description.get()))
                                            : std::wstring());
 }
 
-HRESULT LateBoundObject::Fail(const wchar_t* member, HRESULT result, const std::wstring& reported) {
-  failure_ = std::wstring(member) + L": " + ResultText(result);
+HRESULT LateBoundObject::Fail(const wchar_t* member, const wchar_t* step, HRESULT result,
+                              const std::wstring& reported) {
+  failure_ = std::wstring(member) + L": " + step + L" failed, " + ResultText(result);
   if (!reported.empty()) failure_ += L" " + reported;
   return FAILED(result) ? result : E_FAIL;
 }

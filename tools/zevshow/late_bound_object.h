@@ -26,7 +26,8 @@ class LateBoundObject {
  private:
   // argument may be null (no argument); result may be null (none wanted).
   HRESULT Invoke(const wchar_t* member, WORD flags, VARIANT* argument, VARIANT* result);
-  HRESULT Fail(const wchar_t* member, HRESULT result, const std::wstring& reported = {});
+  // step: the call that failed; reported: the object's own description, if any.
+  HRESULT Fail(const wchar_t* member, const wchar_t* step, HRESULT result, const std::wstring& reported = {});
 
   IDispatch* object_;
   std::wstring failure_;

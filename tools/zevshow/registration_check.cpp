@@ -69,7 +69,8 @@ class Checklist {
     if (!fix.empty()) out_.WriteLine(L"       fix: " + fix);
   }
 
-  std::wstring Reregister() const { return L"register it again: " + advice_.regsvr32; }
+  // Registration commands are long; the summary prints them once.
+  static std::wstring Reregister() { return L"register again (commands below)"; }
 
   // A ProgID names the class; true when its key is there at all.
   bool CheckProgId(const std::wstring& progId) {
@@ -134,7 +135,7 @@ class Checklist {
   void CheckServerFile() {
     if (!FileExists(serverPath_)) {
       Line(Status::kFault, L"DLL file", L"missing: " + serverPath_,
-           L"reinstall (" + advice_.msiexec + L"), or put the DLL back and " + Reregister());
+           L"reinstall, or put the DLL back and register again (commands below)");
       Line(Status::kNotChecked, L"DLL bitness", L"needs the DLL file");
       Line(Status::kNotChecked, L"DLL version", L"needs the DLL file");
       return;
@@ -142,11 +143,11 @@ class Checklist {
     Line(Status::kOk, L"DLL file", L"exists");
     const std::optional<WORD> machine = ModuleMachine(serverPath_);
     if (!machine) {
-      Line(Status::kFault, L"DLL bitness", L"the file is no Windows DLL", L"reinstall: " + advice_.msiexec);
+      Line(Status::kFault, L"DLL bitness", L"the file is no Windows DLL", L"reinstall (commands below)");
     } else if (*machine != kMachine) {
       Line(Status::kFault, L"DLL bitness",
            MachineName(*machine) + L", but this view is for " + std::to_wstring(kBits) + L"-bit programs",
-           L"register the " + std::to_wstring(kBits) + L"-bit DLL here: " + advice_.regsvr32);
+           L"register the " + std::to_wstring(kBits) + L"-bit DLL here (commands below)");
     } else {
       Line(Status::kOk, L"DLL bitness", MachineName(*machine) + L", as this process");
     }
@@ -154,7 +155,7 @@ class Checklist {
     if (!version || version->productName != kProductName) {
       Line(Status::kFault, L"DLL version",
            version ? L"product \"" + version->productName + L"\", not " + kProductName : L"no version resource",
-           L"the file is not this product's DLL: reinstall (" + advice_.msiexec + L")");
+           L"the file is not this product's DLL: reinstall (commands below)");
     } else {
       Line(Status::kOk, L"DLL version", version->fileVersion + L", " + version->description);
     }
@@ -217,14 +218,14 @@ class Checklist {
     HRESULT hr = CoCreateInstance(CLSID_Dorvex_ZevEvover, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
                                   reinterpret_cast<void**>(object.put()));
     if (FAILED(hr)) {
-      Line(Status::kFault, item, L"CoCreateInstance: " + ResultText(hr), Reregister());
+      Line(Status::kFault, item, L"CoCreateInstance failed, " + ResultText(hr), Reregister());
       return;
     }
     // The dual interface itself crosses the apartments through the marshaler.
     ComRef<IDorvex_ZevEvover> dual;
     hr = object->QueryInterface(IID_IDorvex_ZevEvover, reinterpret_cast<void**>(dual.put()));
     if (FAILED(hr)) {
-      Line(Status::kFault, item, L"QueryInterface(IDorvex_ZevEvover): " + ResultText(hr), Reregister());
+      Line(Status::kFault, item, L"QueryInterface(IDorvex_ZevEvover) failed, " + ResultText(hr), Reregister());
       return;
     }
     wchar_t name[] = L"Show";
@@ -232,7 +233,7 @@ class Checklist {
     DISPID id = DISPID_UNKNOWN;
     hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
     if (FAILED(hr)) {
-      Line(Status::kFault, item, L"GetIDsOfNames(Show): " + ResultText(hr), Reregister());
+      Line(Status::kFault, item, L"GetIDsOfNames(Show) failed, " + ResultText(hr), Reregister());
       return;
     }
     Line(Status::kOk, item, L"created, late binding answers");
