@@ -2,19 +2,15 @@
 
 #include <windows.h>
 
+#include "tools/zevshow/module_path.h"
 #include "tools/zevshow/server_identity.h"
 
 namespace {
 
-constexpr DWORD kPathCapacity = 32768;
-
 std::wstring FileName(const std::wstring& path) { return path.substr(path.find_last_of(L"\\/") + 1); }
 
 std::wstring ProgramFolder() {
-  std::wstring path(kPathCapacity, L'\0');
-  const DWORD units = GetModuleFileNameW(nullptr, path.data(), kPathCapacity);
-  if (units == 0 || units >= kPathCapacity) return {};
-  path.resize(units);
+  const std::wstring path = ModulePath(nullptr);
   return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 

@@ -13,13 +13,12 @@
 #include "tools/zevshow/debug_output_listener.h"
 #include "tools/zevshow/exit_status.h"
 #include "tools/zevshow/late_bound_object.h"
+#include "tools/zevshow/module_path.h"
 #include "tools/zevshow/registration_advice.h"
 #include "tools/zevshow/result_text.h"
 #include "tools/zevshow/server_identity.h"
 
 namespace {
-
-constexpr DWORD kPathCapacity = 32768;
 
 // Calls made in the front end's order: the server and the URL root are built
 // through Clear/Add, then the document, then the options that were given.
@@ -45,12 +44,7 @@ HRESULT SetMembers(const CommandOptions& o, LateBoundObject& viewer) {
 // Where the server was loaded from in this process, when it goes by its name.
 std::wstring LoadedServerPath() {
   HMODULE module = GetModuleHandleW(server_identity::kDllName);
-  if (module == nullptr) return {};
-  std::wstring path(kPathCapacity, L'\0');
-  const DWORD units = GetModuleFileNameW(module, path.data(), kPathCapacity);
-  if (units == 0 || units >= kPathCapacity) return {};
-  path.resize(units);
-  return path;
+  return module != nullptr ? ModulePath(module) : std::wstring();
 }
 
 void WriteRegistrationAdvice(TextOutput& out) {
