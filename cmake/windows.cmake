@@ -170,7 +170,8 @@ set(WINE_TESTS
   server_viewer_identity_test
   server_viewer_vtable_test
   show_test
-  type_library_test)
+  type_library_test
+  zevshow_test)
 # Both DLLs side by side is the 64-bit tree's test.
 if(DLL_BITS EQUAL 64)
   list(APPEND WINE_TESTS side_by_side_test)

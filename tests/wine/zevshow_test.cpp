@@ -49,7 +49,7 @@ std::wstring QuotedArgument(const std::wstring& argument) {
 std::wstring ReadUtf8File(const std::wstring& path) {
   UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, 0, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) return L"<no file>";
+  if (!file) return L"<no file>";
   std::string bytes;
   char chunk[4096];
   DWORD read = 0;

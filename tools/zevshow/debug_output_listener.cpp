@@ -19,7 +19,7 @@ DebugOutputListener::DebugOutputListener() {
     return;
   }
   bufferReady_.reset(CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_BUFFER_READY"));
-  if (bufferReady_.get() == nullptr) return;
+  if (!bufferReady_) return;
   if (GetLastError() == ERROR_ALREADY_EXISTS) {
     status_ = Status::kOtherViewer;
     return;
@@ -27,11 +27,11 @@ DebugOutputListener::DebugOutputListener() {
   dataReady_.reset(CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_DATA_READY"));
   mapping_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kBufferBytes, L"DBWIN_BUFFER"));
   stop_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  if (dataReady_.get() == nullptr || mapping_.get() == nullptr || stop_.get() == nullptr) return;
+  if (!dataReady_ || !mapping_ || !stop_) return;
   view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_READ, 0, 0, kBufferBytes));
   if (!view_) return;
   thread_.reset(CreateThread(nullptr, 0, &ThreadMain, this, 0, nullptr));
-  if (thread_.get() == nullptr) return;
+  if (!thread_) return;
   status_ = Status::kListening;
   SetEvent(bufferReady_.get());
 }
@@ -39,7 +39,7 @@ DebugOutputListener::DebugOutputListener() {
 DebugOutputListener::~DebugOutputListener() { Finish(); }
 
 std::vector<std::wstring> DebugOutputListener::Finish() {
-  if (thread_.get() != nullptr) {
+  if (thread_) {
     SetEvent(stop_.get());
     WaitForSingleObject(thread_.get(), INFINITE);
     thread_.reset();

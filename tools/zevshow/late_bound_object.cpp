@@ -9,8 +9,8 @@
 namespace {
 
 HRESULT AllocateText(std::wstring_view text, UniqueBstr& out) {
-  *out.put() = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-  return out.get() != nullptr ? S_OK : E_OUTOFMEMORY;
+  out.reset(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
+  return out ? S_OK : E_OUTOFMEMORY;
 }
 
 }  // namespace
@@ -64,8 +64,7 @@ HRESULT LateBoundObject::Get(const wchar_t* member, std::wstring& text) {
     VariantClear(&result);
     return Fail(member, L"result type", DISP_E_TYPEMISMATCH);
   }
-  UniqueBstr owned;
-  *owned.put() = V_BSTR(&result);
+  const UniqueBstr owned(V_BSTR(&result));
   text.assign(owned.get(), SysStringLen(owned.get()));
   return S_OK;
 }
@@ -93,14 +92,12 @@ HRESULT LateBoundObject::Invoke(const wchar_t* member, WORD flags, VARIANT* argu
   if (SUCCEEDED(hr)) return hr;
   if (hr != DISP_E_EXCEPTION) return Fail(member, L"Invoke", hr);
   if (exception.pfnDeferredFillIn != nullptr) exception.pfnDeferredFillIn(&exception);
-  UniqueBstr source, description, helpFile;
-  *source.put() = exception.bstrSource;
-  *description.put() = exception.bstrDescription;
-  *helpFile.put() = exception.bstrHelpFile;
+  const UniqueBstr source(exception.bstrSource);
+  const UniqueBstr description(exception.bstrDescription);
+  const UniqueBstr helpFile(exception.bstrHelpFile);
   const HRESULT reported = exception.scode != S_OK ? exception.scode : hr;
   return Fail(member, L"Invoke", reported,
-              description.get() != nullptr ? std::wstring(description.get(), SysStringLen(description.get()))
-                                           : std::wstring());
+              description ? std::wstring(description.get(), SysStringLen(description.get())) : std::wstring());
 }
 
 HRESULT LateBoundObject::Fail(const wchar_t* member, const wchar_t* step, HRESULT result,

@@ -16,7 +16,7 @@ constexpr DWORD kPeSignature = 0x00004550;  // "PE\0\0"
 std::optional<WORD> ModuleMachine(const std::wstring& path) {
   UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) return std::nullopt;
+  if (!file) return std::nullopt;
   unsigned char header[kHeaderBytes];
   DWORD read = 0;
   if (!ReadFile(file.get(), header, kHeaderBytes, &read, nullptr)) return std::nullopt;
