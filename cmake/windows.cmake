@@ -131,6 +131,8 @@ foreach(tool IN LISTS TOOL_TARGETS)
   target_link_options(${tool} PRIVATE -municode)
 endforeach()
 
+add_subdirectory(tools/zevshow)
+
 # Scripts that the tests and the demo run with cscript sit beside the programs.
 configure_file(${CMAKE_SOURCE_DIR}/tools/sap_client.vbs ${OUTPUT_DIR}/sap_client.vbs COPYONLY)
 
@@ -170,7 +172,8 @@ set(WINE_TESTS
   server_viewer_identity_test
   server_viewer_vtable_test
   show_test
-  type_library_test)
+  type_library_test
+  zevshow_test)
 # Both DLLs side by side is the 64-bit tree's test.
 if(DLL_BITS EQUAL 64)
   list(APPEND WINE_TESTS side_by_side_test)
@@ -178,7 +181,7 @@ endif()
 foreach(name IN LISTS WINE_TESTS)
   add_executable(${name} tests/wine/${name}.cpp)
   target_link_libraries(${name} PRIVATE wine_test_support)
-  add_dependencies(${name} zevevov ${TOOL_TARGETS})
+  add_dependencies(${name} zevevov ${TOOL_TARGETS} zevshow)
   add_test(NAME wine.${name} COMMAND ${name})
   # One prefix, one registry: tests that register classes or write keys must
   # not see each other's half-done work, so Wine tests run one at a time.

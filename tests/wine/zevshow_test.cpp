@@ -1,0 +1,341 @@
+// zevshow.exe as administrators run it, with its output redirected to files:
+// a test Show against the regsvr32 registration (the recorder stands in for
+// the viewer program), the registration checklist with one thing broken at a
+// time, and arguments it refuses.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/win/unique_handle.h"
+#include "process_runner.h"
+#include "recorder_output.h"
+#include "test_paths.h"
+#include "test_registration.h"
+
+namespace {
+
+constexpr DWORD kRunTimeoutMs = 60000;
+constexpr wchar_t kProgId[] = L"DorvexZevEvov.Dorvex_ZevEvover";
+constexpr wchar_t kClassKey[] = L"CLSID\\{5D0B7A31-6C2E-4F19-A8D4-3E71C09B2F66}";
+#ifdef _WIN64
+constexpr wchar_t kNeutralTypeLibraryKey[] = L"TypeLib\\{9A4C2E17-B35D-4E80-9F61-07D2C8A4E5B3}\\1.0\\0\\win64";
+#else
+constexpr wchar_t kNeutralTypeLibraryKey[] = L"TypeLib\\{9A4C2E17-B35D-4E80-9F61-07D2C8A4E5B3}\\1.0\\0\\win32";
+#endif
+
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+// One argument quoted the way CommandLineToArgvW and the C run-time read it
+// back: backslashes are doubled only before a quote.
+std::wstring QuotedArgument(const std::wstring& argument) {
+  std::wstring quoted = L"\"";
+  size_t backslashes = 0;
+  for (wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(2 * backslashes, L'\\');
+  return quoted + L"\"";
+}
+
+std::wstring ReadUtf8File(const std::wstring& path) {
+  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+  if (!file) return L"<no file>";
+  std::string bytes;
+  char chunk[4096];
+  DWORD read = 0;
+  while (ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
+  std::wstring text(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
+                      static_cast<int>(text.size()));
+  return text;
+}
+
+std::vector<std::wstring> Lines(const std::wstring& text) {
+  std::vector<std::wstring> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
+struct ProgramRun {
+  long exitCode = -1;
+  std::wstring out;
+  std::wstring err;
+};
+
+// Runs zevshow with its standard output and error redirected to files, as an
+// administrator's "zevshow ... > ticket.txt" does.
+ProgramRun RunZevshow(const std::vector<std::wstring>& arguments) {
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  const std::wstring outPath = std::wstring(folder) + L"zevshow-test.out";
+  const std::wstring errPath = std::wstring(folder) + L"zevshow-test.err";
+  ProgramRun run;
+  {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    UniqueHandle out(CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
+    UniqueHandle err(CreateFileW(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
+    std::wstring commandLine = Quoted(testing_paths::ToolPath(L"zevshow"));
+    for (const std::wstring& argument : arguments) commandLine += L" " + QuotedArgument(argument);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = out.get();
+    si.hStdError = err.get();
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+      return run;
+    }
+    UniqueHandle process(pi.hProcess);
+    UniqueHandle thread(pi.hThread);
+    if (WaitForSingleObject(process.get(), kRunTimeoutMs) != WAIT_OBJECT_0) {
+      TerminateProcess(process.get(), 1);
+      return run;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process.get(), &code);
+    run.exitCode = static_cast<long>(code);
+  }
+  run.out = ReadUtf8File(outPath);
+  run.err = ReadUtf8File(errPath);
+  DeleteFileW(outPath.c_str());
+  DeleteFileW(errPath.c_str());
+  return run;
+}
+
+// True when every expected text occurs in the output's lines, each within a
+// later line than the one before.
+::testing::AssertionResult HasInOrder(const std::wstring& output, const std::vector<std::wstring>& expected) {
+  const std::vector<std::wstring> lines = Lines(output);
+  size_t at = 0;
+  for (const std::wstring& want : expected) {
+    while (at < lines.size() && lines[at].find(want) == std::wstring::npos) ++at;
+    if (at == lines.size()) {
+      return ::testing::AssertionFailure() << "missing, or out of order: " << ::testing::PrintToString(want)
+                                           << "\noutput:\n" << ::testing::PrintToString(output);
+    }
+    ++at;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+std::vector<std::wstring> FaultLines(const std::wstring& output) {
+  std::vector<std::wstring> faults;
+  for (const std::wstring& line : Lines(output)) {
+    if (line.rfind(L"FAULT", 0) == 0) faults.push_back(line);
+  }
+  return faults;
+}
+
+TEST(Zevshow, TestShowReportsTheLaunch) {
+  ScopedTestRegistration registration;
+  ASSERT_EQ(S_OK, registration.result());
+  const std::wstring recorder = testing_paths::ToolPath(L"recorder");
+  const std::wstring toRecorder = Quoted(recorder) + L" {0}";
+  const std::wstring missing = L"\"C:\\no\\such\\viewer.exe\" {0}";
+  const std::wstring url = L"zevtest://archive.example:8080/sap/bc/contentserver/.archiveLink?viewDoc&contRep=A1"
+                           L"&docID=DOC%201%262";
+  // The server is not escaped: its characters reach LastErrorText as they are,
+  // and Ω is outside every ANSI code page of Western Windows.
+  const std::wstring wideServer = L"http://b\u00fccher\u20ac\u03a9.example";
+  const std::wstring wideUrl = wideServer + L"/sap/bc/contentserver/.archiveLink?viewDoc&contRep=A1&docID=DOC%201%262";
+
+  struct Case {
+    const char* what;
+    std::wstring server;
+    std::vector<std::wstring> options;
+    bool unregister;
+    long exitCode;
+    std::vector<std::wstring> output;
+    std::wstring recorded;  // the recorder's command line, or empty: no start
+  };
+  const Case cases[] = {
+      {"custom command reaches the recorder", L"zevtest://archive.example:8080",
+       {L"--command", toRecorder}, false, 0,
+       {L"Viewer: DorvexZevEvov.Dorvex_ZevEvover", L"ReturnCode: 0", L"LastErrorText: "},
+       Quoted(recorder) + L" " + Quoted(url)},
+      {"missing program: 745 and its error text", L"zevtest://archive.example:8080",
+       {L"--command", missing}, false, 2,
+       {L"ReturnCode: 745", L"LastErrorText: Unable to open the url:",
+        L"  '\"C:\\no\\such\\viewer.exe\" " + Quoted(url) + L"'", L"  SystemError: 2 "},
+       L""},
+      {"--trace prints the run's lines, option words as given", L"zevtest://archive.example:8080",
+       {L"--command", toRecorder, L"--show-flag", L"sw_shownormal", L"--keep-focus", L"--focus-wait", L"0",
+        L"--trace"},
+       false, 0,
+       {L"Trace:", L"Vexdor.ZevEvov : AddServer:      zevtest://archive.example:8080",
+        L"Vexdor.ZevEvov : SapDocid:    DOC 1&2", L"Vexdor.ZevEvov : ShowFlag: sw_shownormal => 1",
+        L"Vexdor.ZevEvov : KeepFocusOnSap: true => true", L"Vexdor.ZevEvov : FocusWaitMS: 0 => 0 ms",
+        L"Vexdor.ZevEvov : Show:        '" + Quoted(recorder) + L" " + Quoted(url) + L"'",
+        L"Vexdor.ZevEvov : exit Show", L"Vexdor.ZevEvov : exit get_LastErrorText", L"ReturnCode: 0"},
+       Quoted(recorder) + L" " + Quoted(url)},
+      {"non-ASCII text reaches a redirected file whole", wideServer, {L"--command", missing}, false, 2,
+       {L"ReturnCode: 745", L"  '\"C:\\no\\such\\viewer.exe\" " + Quoted(wideUrl) + L"'"}, L""},
+      {"unregistered: cannot create, says how to register", L"zevtest://archive.example:8080",
+       {L"--command", toRecorder}, true, 3,
+       {std::wstring(L"Cannot find ") + kProgId, L"regsvr32", L"msiexec /i Veltara.Desk.ZevEvov.x"}, L""},
+  };
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RecorderOutput recorderOutput(L"zevshow-show.txt");
+    if (c.unregister) UnregisterServerForTests();
+    std::vector<std::wstring> arguments = {L"--server", c.server, L"--url-root", L"/sap/bc/contentserver",
+                                           L"--contrep", L"A1", L"--did", L"DOC 1&2"};
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    const ProgramRun run = RunZevshow(arguments);
+    if (c.unregister) {
+      ASSERT_EQ(S_OK, RegisterServerForTests());
+    }
+
+    EXPECT_EQ(c.exitCode, run.exitCode) << testing::PrintToString(run.out);
+    EXPECT_TRUE(HasInOrder(run.out, c.output));
+    EXPECT_EQ(L"", run.err);
+    if (c.recorded.empty()) {
+      EXPECT_EQ(0u, recorderOutput.Lines().size());
+    } else {
+      EXPECT_EQ(std::vector<std::wstring>{c.recorded}, recorderOutput.WaitForLines(1));
+    }
+  }
+}
+
+// The check runs against a registration of a copy of the DLL, which a case
+// may delete; after each case regsvr32 writes the registration whole again.
+class ZevshowCheck : public testing::Test {
+ public:
+  void SetUp() override {
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    folder_ = std::wstring(folder) + L"zevshow check\\";
+    const std::wstring dll = testing_paths::DllPath();
+    copy_ = folder_ + dll.substr(dll.find_last_of(L'\\') + 1);
+    CreateDirectoryW(folder_.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(dll.c_str(), copy_.c_str(), FALSE));
+    ASSERT_EQ(0, Regsvr32(L"/s"));
+  }
+  void TearDown() override {
+    CopyFileW(testing_paths::DllPath().c_str(), copy_.c_str(), FALSE);
+    Regsvr32(L"/u /s");
+    DeleteFileW(copy_.c_str());
+    RemoveDirectoryW(folder_.c_str());
+  }
+  long Regsvr32(const wchar_t* options) const {
+    return RunProcess(SystemProgram(L"regsvr32.exe") + L" " + options + L" " + Quoted(copy_));
+  }
+
+  std::wstring folder_;
+  std::wstring copy_;
+};
+
+TEST_F(ZevshowCheck, NamesEachFaultOfTheRegistration) {
+  struct Case {
+    const char* what;
+    // Breaks one thing; true when it could.
+    bool (*breakIt)(const ZevshowCheck& test);
+    long exitCode;
+    const wchar_t* fault;  // the first FAULT line starts with this, or null: none
+    bool onlyFault;        // no other FAULT line
+    std::vector<std::wstring> output;
+  };
+  const Case cases[] = {
+      {"whole registration", [](const ZevshowCheck&) { return true; }, 0, nullptr, true,
+       {std::wstring(L"OK     ProgID ") + kProgId + L": {5D0B7A31-6C2E-4F19-A8D4-3E71C09B2F66}",
+        L"OK     InprocServer32: ", L"OK     ThreadingModel: Free", L"OK     TypeLib locale 0: ",
+        L"OK     Interface marshaler: {00020424-0000-0000-C000-000000000046}", L"OK     CreateInstance in process",
+        L"-bit view: ", L"All checks OK."}},
+      {"ProgID removed",
+       [](const ZevshowCheck&) { return RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId) == ERROR_SUCCESS; }, 3,
+       L"FAULT  ProgID DorvexZevEvov.Dorvex_ZevEvover: not registered", true,
+       {L"--     CurVer: needs the ProgID", L"1 fault(s)", L"regsvr32"}},
+      {"InprocServer32 value removed",
+       [](const ZevshowCheck&) {
+         return RegDeleteKeyValueW(HKEY_CLASSES_ROOT, (std::wstring(kClassKey) + L"\\InprocServer32").c_str(),
+                                   nullptr) == ERROR_SUCCESS;
+       },
+       3, L"FAULT  InprocServer32: no DLL path", true, {L"--     DLL file: needs the DLL path", L"OK     ThreadingModel"}},
+      {"DLL file removed", [](const ZevshowCheck& test) { return DeleteFileW(test.copy_.c_str()) != FALSE; }, 3,
+       L"FAULT  DLL file: missing: ", true, {L"--     DLL bitness: needs the DLL file", L"msiexec /i"}},
+      {"type library's locale 0 removed",
+       [](const ZevshowCheck&) { return RegDeleteTreeW(HKEY_CLASSES_ROOT, kNeutralTypeLibraryKey) == ERROR_SUCCESS; },
+       3, L"FAULT  TypeLib locale 0: not registered", true, {L"OK     TypeLib locale 409: "}},
+      {"unregistered", [](const ZevshowCheck& test) { return test.Regsvr32(L"/u /s") == 0; }, 3,
+       L"FAULT  ProgID DorvexZevEvov.Dorvex_ZevEvover: not registered", false,
+       {L"The viewer is not registered for ", L"regsvr32", L"msiexec /i Veltara.Desk.ZevEvov.x"}},
+  };
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(c.breakIt(*this));
+    const ProgramRun run = RunZevshow({L"--check"});
+    ASSERT_TRUE(CopyFileW(testing_paths::DllPath().c_str(), copy_.c_str(), FALSE));
+    ASSERT_EQ(0, Regsvr32(L"/s"));
+
+    EXPECT_EQ(c.exitCode, run.exitCode) << testing::PrintToString(run.out);
+    const std::vector<std::wstring> faults = FaultLines(run.out);
+    if (c.fault == nullptr) {
+      EXPECT_TRUE(faults.empty()) << testing::PrintToString(faults);
+    } else {
+      ASSERT_FALSE(faults.empty()) << testing::PrintToString(run.out);
+      EXPECT_EQ(0u, faults[0].rfind(c.fault, 0)) << testing::PrintToString(faults[0]);
+      if (c.onlyFault) {
+        EXPECT_EQ(1u, faults.size()) << testing::PrintToString(faults);
+      }
+    }
+    EXPECT_TRUE(HasInOrder(run.out, c.output));
+  }
+}
+
+TEST(Zevshow, RefusesBadArgumentsWithTheUsageText) {
+  const std::vector<std::wstring> show = {L"--server", L"http://srv", L"--url-root", L"/r", L"--contrep", L"A1",
+                                          L"--did", L"4711"};
+  auto with = [&show](std::vector<std::wstring> more) {
+    std::vector<std::wstring> arguments = show;
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return arguments;
+  };
+  struct Case {
+    std::vector<std::wstring> arguments;
+    long exitCode;
+    std::wstring reason;  // the first line on standard error; empty: --help
+  };
+  const Case cases[] = {
+      {{L"--help"}, 0, L""},
+      {{}, 1, L"zevshow: no arguments"},
+      {{L"--bogus"}, 1, L"zevshow: unknown argument: --bogus"},
+      {{L"4711"}, 1, L"zevshow: unknown argument: 4711"},
+      {{L"--server", L"http://srv", L"--url-root", L"/r", L"--contrep", L"A1"}, 1, L"zevshow: missing --did"},
+      {{L"--contrep", L"A1", L"--did"}, 1, L"zevshow: --did needs a value"},
+      {with({L"--did", L"4712"}), 1, L"zevshow: --did is given twice"},
+      {with({L"--start-cmd", L"--command", L"x {0}"}), 1, L"zevshow: --start-cmd and --command exclude each other"},
+      {with({L"--focus-wait", L"250"}), 1, L"zevshow: --focus-wait needs --keep-focus"},
+      {{L"--check", L"--trace"}, 1, L"zevshow: --check takes no other option"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.arguments));
+    const ProgramRun run = RunZevshow(c.arguments);
+    EXPECT_EQ(c.exitCode, run.exitCode);
+    const std::wstring& usage = c.reason.empty() ? run.out : run.err;
+    EXPECT_NE(std::wstring::npos, usage.find(L"usage:\r\n  zevshow --server URL")) << testing::PrintToString(usage);
+    if (c.reason.empty()) {
+      EXPECT_EQ(L"", run.err);
+    } else {
+      EXPECT_EQ(c.reason, run.err.substr(0, run.err.find(L"\r\n")));
+      EXPECT_EQ(L"", run.out);
+    }
+  }
+}
+
+}  // namespace
