@@ -143,6 +143,7 @@ configure_file(${CMAKE_SOURCE_DIR}/tools/sap_client.vbs ${OUTPUT_DIR}/sap_client
 add_library(wine_test_support STATIC
   tests/wine/support/child_process.cpp
   tests/wine/support/loaded_server.cpp
+  tests/wine/support/process_figures.cpp
   tests/wine/support/process_runner.cpp
   tests/wine/support/recorder_output.cpp
   tests/wine/support/registry_export.cpp
