@@ -109,7 +109,15 @@ add_library(zevevov SHARED
   ${GENERATED_DIR}/VeltaraDeskZevEvov.def)
 set_target_properties(zevevov PROPERTIES PREFIX "" OUTPUT_NAME ${DLL_NAME})
 target_link_libraries(zevevov PRIVATE viewer_win registrar_win comframe)
-target_link_options(zevevov PRIVATE -s -Wl,--gc-sections)
+target_link_options(zevevov PRIVATE -s -Wl,--gc-sections -Wl,--dynamicbase -Wl,--nxcompat)
+# The 32-bit file registers no SEH handler (exceptions unwind through DWARF
+# tables, and the C runtime's start-up sets up no SEH frame), so it says so in
+# place of a SafeSEH table; the 64-bit file takes the full ASLR range.
+if(DLL_BITS EQUAL 32)
+  target_link_options(zevevov PRIVATE -Wl,--no-seh)
+else()
+  target_link_options(zevevov PRIVATE -Wl,--high-entropy-va)
+endif()
 
 # Runs a program as a debuggee and collects its debug output: tools/tracecap
 # and the Wine tests read the viewer's trace through it.
@@ -139,6 +147,7 @@ configure_file(${CMAKE_SOURCE_DIR}/tools/sap_client.vbs ${OUTPUT_DIR}/sap_client
 add_library(wine_test_support STATIC
   tests/wine/support/child_process.cpp
   tests/wine/support/loaded_server.cpp
+  tests/wine/support/process_figures.cpp
   tests/wine/support/process_runner.cpp
   tests/wine/support/recorder_output.cpp
   tests/wine/support/registry_export.cpp

@@ -30,12 +30,15 @@ HRESULT CComClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out
 }
 
 HRESULT CComClassFactory::LockServer(BOOL lock) noexcept {
+  ComModule* module = ComModule::Current();
+  if (module == nullptr) return E_UNEXPECTED;
   if (lock) {
-    LockServerModule();
-  } else {
-    UnlockServerModule();
+    module->AddClientLock();
+    return S_OK;
   }
-  return S_OK;
+  // An unlock the client never locked would take a live object's lock away
+  // and let the library unload under it.
+  return module->ReleaseClientLock() ? S_OK : E_UNEXPECTED;
 }
 
 HRESULT CreateClassFactory(InstanceCreator creator, REFIID iid, void** out) {

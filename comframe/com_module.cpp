@@ -28,6 +28,21 @@ LONG ComModule::UnlockModule() { return InterlockedDecrement(&lockCount_); }
 
 LONG ComModule::CurrentLockCount() const { return lockCount_; }
 
+void ComModule::AddClientLock() {
+  InterlockedIncrement(&clientLocks_);
+  LockModule();
+}
+
+bool ComModule::ReleaseClientLock() {
+  for (LONG held = clientLocks_; held > 0; held = clientLocks_) {
+    if (InterlockedCompareExchange(&clientLocks_, held - 1, held) == held) {
+      UnlockModule();
+      return true;
+    }
+  }
+  return false;
+}
+
 void ComModule::AddTermCallback(TermCallback callback, DWORD_PTR argument) {
   std::unique_ptr<TermCallbackNode> node(new (std::nothrow) TermCallbackNode{callback, argument, nullptr});
   if (!node) return;

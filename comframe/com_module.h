@@ -32,6 +32,11 @@ class ComModule {
   virtual LONG LockModule();
   virtual LONG UnlockModule();
   virtual LONG CurrentLockCount() const;
+  // LockServer's locks, counted apart as well so that an unlock without a
+  // lock leaves the module lock count alone. ReleaseClientLock says false
+  // when the client holds none.
+  void AddClientLock();
+  bool ReleaseClientLock();
   // Runs the library's REGISTRY script resource resourceId, writing (true)
   // or removing (false) what it describes.
   virtual HRESULT UpdateRegistryFromResource(UINT resourceId, bool doRegister) = 0;
@@ -55,6 +60,7 @@ class ComModule {
 
   LONG ready_ = 0;
   LONG lockCount_ = 0;
+  LONG clientLocks_ = 0;
   std::unique_ptr<TermCallbackNode> termCallbacks_;
   CriticalSection staticLock_;
 };

@@ -88,9 +88,9 @@ HRESULT CComTypeInfoHolder::GetTypeInfoCount(UINT* count) {
 }
 
 HRESULT CComTypeInfoHolder::GetTypeInfo(UINT index, LCID locale, ITypeInfo** out) {
+  if (out != nullptr) *out = nullptr;
   if (index != 0) return DISP_E_BADINDEX;
   if (out == nullptr) return E_POINTER;
-  *out = nullptr;
   HRESULT result = S_OK;
   if (typeInfo_.load(std::memory_order_acquire) == nullptr) result = LoadTypeInfo(locale);
   ITypeInfo* info = typeInfo_.load(std::memory_order_acquire);
@@ -101,11 +101,13 @@ HRESULT CComTypeInfoHolder::GetTypeInfo(UINT index, LCID locale, ITypeInfo** out
 }
 
 HRESULT CComTypeInfoHolder::GetIDsOfNames(LPOLESTR* names, UINT count, LCID locale, DISPID* ids) {
+  // The type information reads the first name whatever the count says.
+  if (count == 0) return E_INVALIDARG;
+  if (names == nullptr || ids == nullptr) return E_POINTER;
   HRESULT result = S_OK;
   if (!Loaded()) result = LoadTypeInfo(locale);
   ITypeInfo* info = typeInfo_.load(std::memory_order_acquire);
   if (info == nullptr) return result;
-  if (count > 0 && (names == nullptr || ids == nullptr)) return E_POINTER;
 
   const NameEntry* cache = nameCache_.load(std::memory_order_acquire);
   if (cache != nullptr && count == 1) {

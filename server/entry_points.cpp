@@ -8,13 +8,19 @@
 #include "base/exception_barrier.h"
 #include "server/server_records.h"
 
+// The C++ runtime's release of its own buffers; libstdc++ defines it but no
+// header declares it.
+namespace __gnu_cxx {
+void __freeres() noexcept;
+}
+
 namespace {
 
 std::optional<ServerRecords> serverRecords;
 
 }  // namespace
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   switch (reason) {
     case DLL_PROCESS_ATTACH:
       serverRecords.emplace(instance);
@@ -26,6 +32,11 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
       return TRUE;
     case DLL_PROCESS_DETACH:
       serverRecords.reset();
+      // The statically linked C++ runtime keeps buffers (its exception
+      // handling's among them) that outlive an unload: about 19 KB lost on
+      // every load and unload. Only an unload frees them; at process exit
+      // (reserved not null) other threads may still be using them.
+      if (reserved == nullptr) __gnu_cxx::__freeres();
       return TRUE;
     default:
       return TRUE;

@@ -1,6 +1,7 @@
 #include "server/neutral_locale_alias.h"
 
 #include <cwchar>
+#include <initializer_list>
 
 #include "base/win/unique_reg_key.h"
 #include "registrar/win/per_user_registration.h"
@@ -10,6 +11,12 @@ namespace {
 constexpr wchar_t kNeutralLocale[] = L"0";
 constexpr int kGuidTextChars = 39;
 constexpr size_t kVersionTextChars = 16;
+// A locale id in hexadecimal, as RegisterTypeLib names its key.
+constexpr size_t kLocaleTextChars = 16;
+constexpr wchar_t kFlagsKey[] = L"FLAGS";
+constexpr wchar_t kHelpDirKey[] = L"HELPDIR";
+// The longest key name the registry allows, and its terminator.
+constexpr DWORD kSubkeyNameChars = 256;
 
 // Where RegisterTypeLib (or its per-user variant) files libraries.
 HKEY ClassesRoot() { return registrar::PerUserRegistration() ? HKEY_CURRENT_USER : HKEY_CLASSES_ROOT; }
@@ -54,6 +61,22 @@ bool NeedsAlias(const TLIBATTR& attributes) {
   return attributes.lcid != 0 && PlatformKeyName(attributes.syskind) != nullptr;
 }
 
+// Whether key holds no subkey but those named in keep.
+bool HoldsOnlySubkeys(HKEY root, const std::wstring& key, std::initializer_list<const wchar_t*> keep) {
+  UniqueRegKey opened;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, opened.put()) != ERROR_SUCCESS) return false;
+  wchar_t name[kSubkeyNameChars];
+  for (DWORD index = 0;; ++index) {
+    DWORD nameChars = kSubkeyNameChars;
+    const LONG error = RegEnumKeyExW(opened.get(), index, name, &nameChars, nullptr, nullptr, nullptr, nullptr);
+    if (error == ERROR_NO_MORE_ITEMS) return true;
+    if (error != ERROR_SUCCESS) return false;
+    bool kept = false;
+    for (const wchar_t* k : keep) kept = kept || _wcsicmp(name, k) == 0;
+    if (!kept) return false;
+  }
+}
+
 }  // namespace
 
 HRESULT RegisterNeutralLocaleAlias(const TLIBATTR& attributes, const std::wstring& path) {
@@ -77,8 +100,27 @@ HRESULT RemoveNeutralLocaleAlias(const TLIBATTR& attributes) {
   return S_OK;
 }
 
+bool TypeLibraryRegistered(const TLIBATTR& attributes) {
+  const wchar_t* platform = PlatformKeyName(attributes.syskind);
+  if (platform == nullptr) return false;
+  wchar_t locale[kLocaleTextChars];
+  swprintf(locale, kLocaleTextChars, L"%lx", static_cast<unsigned long>(attributes.lcid));
+  const std::wstring key = VersionKey(attributes) + L"\\" + locale + L"\\" + platform;
+  UniqueRegKey opened;
+  return RegOpenKeyExW(ClassesRoot(), key.c_str(), 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
+}
+
 void PruneEmptyTypeLibKeys(const TLIBATTR& attributes) {
-  for (const std::wstring& key : {VersionKey(attributes), LibraryKey(attributes)}) {
-    if (IsEmptyKey(ClassesRoot(), key)) RegDeleteKeyW(ClassesRoot(), key.c_str());
+  // A version key without any locale entry (the library was unregistered by
+  // another route while the neutral alias kept the key alive) still holds
+  // what RegisterTypeLib writes beside the entries: its name, FLAGS, HELPDIR.
+  const std::wstring version = VersionKey(attributes);
+  if (HoldsOnlySubkeys(ClassesRoot(), version, {kFlagsKey, kHelpDirKey})) {
+    for (const wchar_t* subkey : {kFlagsKey, kHelpDirKey}) {
+      RegDeleteKeyW(ClassesRoot(), (version + L"\\" + subkey).c_str());
+    }
+    RegDeleteKeyW(ClassesRoot(), version.c_str());
   }
+  const std::wstring library = LibraryKey(attributes);
+  if (IsEmptyKey(ClassesRoot(), library)) RegDeleteKeyW(ClassesRoot(), library.c_str());
 }

@@ -28,6 +28,11 @@ HRESULT RegisterNeutralLocaleAlias(const TLIBATTR& attributes, const std::wstrin
 // one is no error.
 HRESULT RemoveNeutralLocaleAlias(const TLIBATTR& attributes);
 
-// After unregistration: removes the keys that only held the alias (the
-// version key and the library key), when nothing else is left in them.
+// Whether the library's own locale holds an entry for its platform, where
+// RegisterTypeLib files it.
+bool TypeLibraryRegistered(const TLIBATTR& attributes);
+
+// After unregistration: removes the version key when no locale entry is left
+// in it (with the FLAGS and HELPDIR keys RegisterTypeLib writes beside them),
+// then the library key when it is empty.
 void PruneEmptyTypeLibKeys(const TLIBATTR& attributes);

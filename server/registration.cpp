@@ -1,5 +1,7 @@
 #include "server/registration.h"
 
+#include <initializer_list>
+
 #include "base/hresult.h"
 #include "base/win/com_ref.h"
 #include "base/win/last_error.h"
@@ -87,8 +89,12 @@ HRESULT UnregisterTypeLibrary(HMODULE module) {
   RETURN_IF_FAILED(library->GetLibAttr(attributes.put()));
   RETURN_IF_FAILED(RemoveNeutralLocaleAlias(*attributes.get()));
   UnRegisterTypeLibFunction unregisterTypeLib = ChooseTypeLibFunction("UnRegisterTypeLibForUser", &UnRegisterTypeLib);
-  RETURN_IF_FAILED(unregisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
-                                     attributes->lcid, attributes->syskind));
+  const HRESULT unregistered = unregisterTypeLib(attributes->guid, attributes->wMajorVerNum,
+                                                 attributes->wMinorVerNum, attributes->lcid, attributes->syskind);
+  // A library that is not registered (a second unregistration, or one an
+  // installer repair removed) fails with E_INVALIDARG or TYPE_E_REGISTRYACCESS;
+  // it is as unregistered as it can be, so that is no failure.
+  if (FAILED(unregistered) && TypeLibraryRegistered(*attributes.get())) return unregistered;
   PruneEmptyTypeLibKeys(*attributes.get());
   return S_OK;
 }
@@ -102,10 +108,33 @@ HRESULT UpdateClassRegistries(bool doRegister) {
   return table->ForEachEntry([doRegister](const ClassEntry& entry) { return entry.updateRegistry(doRegister); });
 }
 
+// The first failure of several steps that all run.
+HRESULT FirstFailure(std::initializer_list<HRESULT> results) {
+  for (HRESULT result : results) {
+    if (FAILED(result)) return result;
+  }
+  return S_OK;
+}
+
+// Every step runs whatever the one before answered: a step that stopped the
+// rest would leave their keys behind for good.
 HRESULT RemoveRegistration(HMODULE module) {
-  RETURN_IF_FAILED(UpdateClassRegistries(false));
-  RETURN_IF_FAILED(UnregisterTypeLibrary(module));
-  return RunRegistrationScript(module, IDR_APPID_SCRIPT, false, kAppIdPairs);
+  const HRESULT classes = UpdateClassRegistries(false);
+  const HRESULT typeLibrary = UnregisterTypeLibrary(module);
+  const HRESULT appId = RunRegistrationScript(module, IDR_APPID_SCRIPT, false, kAppIdPairs);
+  return FirstFailure({classes, typeLibrary, appId});
+}
+
+// Takes back the steps of a failed registration that had succeeded; the failed
+// step has taken itself back (a script removes only the keys it created). The
+// shared keys that were there before come back as they were.
+void UndoRegistration(HMODULE module, bool classesRegistered, const SharedKeysSnapshot& before) {
+  if (classesRegistered) {
+    UpdateClassRegistries(false);
+    UnregisterTypeLibrary(module);
+  }
+  RunRegistrationScript(module, IDR_APPID_SCRIPT, false, kAppIdPairs);
+  before.PutBack();
 }
 
 }  // namespace
@@ -172,9 +201,14 @@ HRESULT LoadModuleTypeLibrary(HMODULE module, ITypeLib** library, std::wstring* 
 }
 
 HRESULT RegisterServerWithScripts(HMODULE module) {
+  SharedKeysSnapshot before;
+  RETURN_IF_FAILED(before.Take());
   RETURN_IF_FAILED(RunRegistrationScript(module, IDR_APPID_SCRIPT, true, kAppIdPairs));
-  RETURN_IF_FAILED(UpdateClassRegistries(true));
-  return RegisterTypeLibrary(module);
+  HRESULT result = UpdateClassRegistries(true);
+  const bool classesRegistered = SUCCEEDED(result);
+  if (classesRegistered) result = RegisterTypeLibrary(module);
+  if (FAILED(result)) UndoRegistration(module, classesRegistered, before);
+  return result;
 }
 
 HRESULT UnregisterServerWithScripts(HMODULE module) {

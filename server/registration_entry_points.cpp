@@ -49,9 +49,6 @@ STDAPI DllInstall(BOOL install, LPCWSTR commandLine) {
   if (commandLine != nullptr && _wcsnicmp(commandLine, L"user", kUserCommandChars) == 0) {
     registrar::EnablePerUserRegistration();
   }
-  if (!install) return Unregister();
-  const HRESULT result = Register();
-  // A half-done registration is taken back; the registration's failure is what counts.
-  if (FAILED(result)) Unregister();
-  return result;
+  // A failed registration takes itself back.
+  return install ? Register() : Unregister();
 }

@@ -3,9 +3,11 @@
 // called in process for what regsvr32 cannot show.
 #include <windows.h>
 #include <oleauto.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -333,22 +335,6 @@ TEST_F(RegistrationTest, ApostropheInThePath) {
   RemoveDirectoryW(folder.c_str());
 }
 
-TEST_F(RegistrationTest, FailedTypeLibraryUnregistrationKeepsTheAppId) {
-  Exports dll;
-  ASSERT_TRUE(dll.ok());
-  ASSERT_EQ(S_OK, dll.registerServer());
-  ASSERT_EQ(S_OK, UnRegisterTypeLib(LIBID_VeltaraDeskZevEvovLib, 1, 0, 0x409, test_bitness::kSysKind));
-
-  const HRESULT result = dll.unregisterServer();
-  EXPECT_TRUE(FAILED(result)) << std::hex << result;
-  EXPECT_FALSE(MachineWideRegistered()) << "the class script ran before the type library step";
-  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kAppIdKey)) << "the application id script did not run";
-
-  ASSERT_EQ(S_OK, dll.registerServer());
-  ASSERT_EQ(S_OK, dll.unregisterServer());
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kAppIdKey));
-}
-
 TEST_F(RegistrationTest, ThreadLocaleIsRestored) {
   Exports dll;
   ASSERT_TRUE(dll.ok());
@@ -363,7 +349,7 @@ TEST_F(RegistrationTest, ThreadLocaleIsRestored) {
   } steps[] = {
       {"register", true, [](const Exports& d) { return d.registerServer(); }},
       {"unregister", true, [](const Exports& d) { return d.unregisterServer(); }},
-      {"unregister again", false, [](const Exports& d) { return d.unregisterServer(); }},
+      {"unregister again", true, [](const Exports& d) { return d.unregisterServer(); }},
       {"install", true, [](const Exports& d) { return d.install(TRUE, L"machine"); }},
       {"uninstall", true, [](const Exports& d) { return d.install(FALSE, nullptr); }},
   };
@@ -468,48 +454,152 @@ TEST_F(RegistrationTest, CompanionTypeLibrary) {
         EXPECT_EQ(copy, ReadString(HKEY_CLASSES_ROOT, kClsidKey + L"\\InprocServer32", nullptr).value_or(L"<missing>"));
         EXPECT_EQ(companion, RegisteredTypeLibraryPath().value_or(L"<missing>"));
       } else {
-        EXPECT_TRUE(MachineWideRegistered()) << "a failed registration leaves what it wrote";
+        EXPECT_FALSE(MachineWideRegistered()) << "a failed registration takes back what it wrote";
         EXPECT_FALSE(RegisteredTypeLibraryPath().has_value());
       }
       EXPECT_HR(expected, dll.unregisterServer());
     }
     EXPECT_FALSE(MachineWideRegistered());
-    // A failed unregistration stops before the application id script.
-    EXPECT_EQ(FAILED(expected), KeyExists(HKEY_CLASSES_ROOT, kAppIdKey));
+    // A failed unregistration still runs the application id script.
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kAppIdKey));
     if (MachineWideRegistered() || KeyExists(HKEY_CLASSES_ROOT, kAppIdKey)) RemovePartialRegistration();
     RemoveCopy(folder, {c.file, c.companion});
   }
 }
 
-// DllRegisterServer leaves a half-done registration in place; DllInstall
-// takes it back with the unregistration, whose own failure (the type library
-// again) keeps the application id, and reports the registration's failure.
-// The caller's thread locale survives both.
-TEST_F(RegistrationTest, FailedInstallTakesTheClassBack) {
+// What stands in a registration's way: a pre-existing ProgID key the class
+// script cannot write below (volatile: no lasting subkey; read-only: no write
+// at all), or a file without its type library.
+enum class Obstacle { kVolatileProgId, kReadOnlyProgId, kNoTypeLibrary };
+
+const wchar_t kReadOnly[] = L"D:P(A;;KR;;;WD)";
+const wchar_t kFullAccess[] = L"D:P(A;;KA;;;WD)";
+
+bool SetKeySecurity(const std::wstring& key, const wchar_t* descriptorText) {
+  UniqueRegKey opened;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, WRITE_DAC, opened.put()) != ERROR_SUCCESS) return false;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(descriptorText, SDDL_REVISION_1, &descriptor, nullptr)) {
+    return false;
+  }
+  const LONG error = RegSetKeySecurity(opened.get(), DACL_SECURITY_INFORMATION, descriptor);
+  LocalFree(descriptor);
+  return error == ERROR_SUCCESS;
+}
+
+bool CreateProgIdKey(Obstacle obstacle) {
+  const DWORD options = obstacle == Obstacle::kVolatileProgId ? REG_OPTION_VOLATILE : REG_OPTION_NON_VOLATILE;
+  UniqueRegKey key;
+  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, kProgId1.c_str(), 0, nullptr, options, KEY_ALL_ACCESS, nullptr, key.put(),
+                      nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const std::vector<BYTE> text = StringBytes(L"another product's");
+  if (RegSetValueExW(key.get(), nullptr, 0, REG_SZ, text.data(), static_cast<DWORD>(text.size())) != ERROR_SUCCESS) {
+    return false;
+  }
+  return obstacle != Obstacle::kReadOnlyProgId || SetKeySecurity(kProgId1, kReadOnly);
+}
+
+void RemoveProgIdKey(Obstacle obstacle) {
+  if (obstacle == Obstacle::kReadOnlyProgId) SetKeySecurity(kProgId1, kFullAccess);
+  RegDeleteKeyW(HKEY_CLASSES_ROOT, kProgId1.c_str());
+}
+
+// A failed registration takes back exactly what it created, whichever step
+// failed: the pre-existing key keeps its value, no AppID key or class is left,
+// and the registry is as before. DllInstall fails the same way. The caller's
+// thread locale survives.
+TEST_F(RegistrationTest, FailedRegistrationLeavesTheRegistryAsBefore) {
   const std::wstring folder = L"C:\\zevevov-install";
   const std::wstring copy = folder + L"\\zev.dll";
   CreateDirectoryW(folder.c_str(), nullptr);
   ASSERT_TRUE(CopyWithoutTypeLibrary(copy));
   const LCID german = MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT);
   const LCID original = GetThreadLocale();
-  ASSERT_TRUE(SetThreadLocale(german));
-  {
-    Exports dll(copy);
-    ASSERT_TRUE(dll.ok());
-    const HRESULT registered = dll.registerServer();
-    EXPECT_TRUE(FAILED(registered)) << HResultText{registered};
-    EXPECT_TRUE(MachineWideRegistered());
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kAppIdKey));
-    EXPECT_EQ(german, GetThreadLocale());
-
-    EXPECT_HR(registered, dll.install(TRUE, nullptr));
-    EXPECT_FALSE(MachineWideRegistered()) << "the unregistration removed the class";
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kAppIdKey)) << "and stopped at the type library";
-    EXPECT_EQ(german, GetThreadLocale());
+  // 0: any failure.
+  const struct {
+    const char* what;
+    Obstacle obstacle;
+    bool install;
+    HRESULT expected;
+  } cases[] = {
+      {"volatile ProgID, DllRegisterServer", Obstacle::kVolatileProgId, false,
+       HRESULT_FROM_WIN32(ERROR_CHILD_MUST_BE_VOLATILE)},
+      {"volatile ProgID, DllInstall", Obstacle::kVolatileProgId, true, HRESULT_FROM_WIN32(ERROR_CHILD_MUST_BE_VOLATILE)},
+      {"read-only ProgID, DllRegisterServer", Obstacle::kReadOnlyProgId, false, E_ACCESSDENIED},
+      {"read-only ProgID, DllInstall", Obstacle::kReadOnlyProgId, true, E_ACCESSDENIED},
+      {"no type library, DllRegisterServer", Obstacle::kNoTypeLibrary, false, 0},
+      {"no type library, DllInstall", Obstacle::kNoTypeLibrary, true, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const bool progIdKey = c.obstacle != Obstacle::kNoTypeLibrary;
+    if (progIdKey) {
+      ASSERT_TRUE(CreateProgIdKey(c.obstacle));
+    }
+    const std::wstring before = ExportRegistryKey(L"HKLM\\Software\\Classes", L"");
+    ASSERT_FALSE(before.empty());
+    {
+      Exports dll(progIdKey ? dll_ : copy);
+      ASSERT_TRUE(dll.ok());
+      ASSERT_TRUE(SetThreadLocale(german));
+      const HRESULT result = c.install ? dll.install(TRUE, nullptr) : dll.registerServer();
+      EXPECT_EQ(german, GetThreadLocale());
+      SetThreadLocale(original);
+      if (c.expected != 0) {
+        EXPECT_HR(c.expected, result);
+      } else {
+        EXPECT_TRUE(FAILED(result)) << HResultText{result};
+      }
+    }
+    EXPECT_FALSE(MachineWideRegistered());
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kAppIdKey));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"AppID\\Vexdor.ZevEvov.DLL"));
+    if (progIdKey) {
+      EXPECT_EQ(L"another product's", ReadString(HKEY_CLASSES_ROOT, kProgId1, nullptr).value_or(L"<missing>"));
+    }
+    const std::wstring after = ExportRegistryKey(L"HKLM\\Software\\Classes", L"");
+    EXPECT_TRUE(after == before) << FirstDifference(before, after);
+    if (progIdKey) RemoveProgIdKey(c.obstacle);
   }
-  SetThreadLocale(original);
-  RemovePartialRegistration();
   RemoveCopy(folder, {L"zev.dll"});
+}
+
+// Unregistering a server that is not (or no longer wholly) registered
+// succeeds and leaves the registry as it was before the first registration:
+// a type library that is not registered counts as unregistered.
+TEST_F(RegistrationTest, UnregistrationCanBeRepeated) {
+  const std::wstring before = ExportRegistryKey(L"HKLM\\Software\\Classes", L"");
+  ASSERT_FALSE(before.empty());
+  Exports dll;
+  ASSERT_TRUE(dll.ok());
+  auto registerAll = [&] { ASSERT_EQ(0, Regsvr32(L"/s", dll_)); };
+  auto typeLibraryRemovedElsewhere = [&] {
+    registerAll();
+    ASSERT_HR(S_OK, UnRegisterTypeLib(LIBID_VeltaraDeskZevEvovLib, 1, 0, 0x409, test_bitness::kSysKind));
+  };
+  auto regsvr32Unregister = [&]() -> long { return Regsvr32(L"/u /s", dll_); };
+  const struct {
+    const char* what;
+    std::function<void()> prepare;
+    std::function<long()> unregister;  // 0 for success
+  } cases[] = {
+      {"second regsvr32 /u", [&] { registerAll(); ASSERT_EQ(0, regsvr32Unregister()); }, regsvr32Unregister},
+      {"regsvr32 /u, type library removed elsewhere", typeLibraryRemovedElsewhere, regsvr32Unregister},
+      {"DllUnregisterServer, type library removed elsewhere", typeLibraryRemovedElsewhere,
+       [&]() -> long { return dll.unregisterServer(); }},
+      {"DllInstall(FALSE) of a server never registered", [] {}, [&]() -> long { return dll.install(FALSE, nullptr); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_NO_FATAL_FAILURE(c.prepare());
+    EXPECT_EQ(0, c.unregister());
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kAppIdKey));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kTypeLibKey));
+    const std::wstring after = ExportRegistryKey(L"HKLM\\Software\\Classes", L"");
+    EXPECT_TRUE(after == before) << FirstDifference(before, after);
+  }
 }
 
 // The help directory registered with the type library: the help file's path

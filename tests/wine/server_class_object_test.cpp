@@ -16,6 +16,7 @@
 #include "child_process.h"
 #include "idle_outer.h"
 #include "loaded_server.h"
+#include "process_figures.h"
 #include "process_runner.h"
 #include "tests/support/hresult_check.h"
 #include "test_bitness.h"
@@ -105,6 +106,33 @@ TEST_F(ClassObjectTest, CanUnloadNowFollowsEveryLock) {
   }
 }
 
+// LockServer(FALSE) without a lock of the client's own is refused and leaves
+// the count alone: it must not release a live viewer's lock.
+TEST_F(ClassObjectTest, UnbalancedLockServer) {
+  ComRef<IClassFactory> factory;
+  ASSERT_HR(S_OK, server_.GetClassObject(CLSID_Dorvex_ZevEvover, IID_IClassFactory, reinterpret_cast<void**>(factory.put())));
+  ComRef<IUnknown> viewer;
+  ASSERT_HR(S_OK, factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(viewer.put())));
+  const struct {
+    const char* step;
+    BOOL lock;
+    HRESULT expected;
+  } steps[] = {
+      {"unlock without a lock", FALSE, E_UNEXPECTED},
+      {"again", FALSE, E_UNEXPECTED},
+      {"lock", TRUE, S_OK},
+      {"its unlock", FALSE, S_OK},
+      {"one unlock too many", FALSE, E_UNEXPECTED},
+  };
+  for (const auto& s : steps) {
+    EXPECT_HR(s.expected, factory->LockServer(s.lock)) << s.step;
+    EXPECT_HR(S_FALSE, server_.CanUnloadNow()) << s.step << ": the viewer and the class object are alive";
+  }
+  viewer.reset();
+  factory.reset();
+  EXPECT_HR(S_OK, server_.CanUnloadNow()) << "everything released";
+}
+
 TEST_F(ClassObjectTest, CreateInstanceArguments) {
   ComRef<IClassFactory> factory;
   ASSERT_HR(S_OK, server_.GetClassObject(CLSID_Dorvex_ZevEvover, IID_IClassFactory, reinterpret_cast<void**>(factory.put())));
@@ -160,3 +188,33 @@ TEST(ClassObjectUnload, UnloadWhileAClientHoldsTheClassObject) {
 }
 
 }  // namespace
+
+// Loading and unloading the library again and again keeps neither memory nor
+// handles: the statically linked C++ runtime's buffers go with each unload.
+TEST(LibraryUnload, LoadUnloadCyclesKeepNothing) {
+  constexpr int kWarmUpCycles = 20;
+  constexpr int kCycles = 200;
+  constexpr size_t kBytesPerCycle = 1024;
+  auto cycle = [] {
+    LoadedServer server;
+    ASSERT_TRUE(server.loaded());
+    ComRef<IClassFactory> factory(server.ViewerClassObject());
+    ASSERT_TRUE(factory);
+    ComRef<IDispatch> viewer;
+    ASSERT_HR(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(viewer.put())));
+    UINT count = 0;
+    EXPECT_HR(S_OK, viewer->GetTypeInfoCount(&count));
+  };
+  // The first cycles load what the platform keeps for later ones.
+  for (int i = 0; i < kWarmUpCycles; ++i) ASSERT_NO_FATAL_FAILURE(cycle());
+  const size_t bytesBefore = CommittedPrivateBytes();
+  const size_t handlesBefore = OpenHandleCount();
+  ASSERT_GT(handlesBefore, 0u) << "the handle list could not be read";
+  for (int i = 0; i < kCycles; ++i) ASSERT_NO_FATAL_FAILURE(cycle());
+  const size_t bytesAfter = CommittedPrivateBytes();
+  const size_t handlesAfter = OpenHandleCount();
+  const long long grown = static_cast<long long>(bytesAfter) - static_cast<long long>(bytesBefore);
+  EXPECT_LT(grown, static_cast<long long>(kBytesPerCycle * kCycles))
+      << "committed private memory grew by " << grown << " bytes in " << kCycles << " cycles";
+  EXPECT_LE(handlesAfter, handlesBefore) << "handles before " << handlesBefore << ", after " << handlesAfter;
+}

@@ -73,6 +73,7 @@ TEST_F(LateBindingTest, TypeInfoCountAndTypeInfo) {
 
   ITypeInfo* info = reinterpret_cast<ITypeInfo*>(0xdeadbeef);
   EXPECT_HR(DISP_E_BADINDEX, viewer->GetTypeInfo(1, kLocale, &info));
+  EXPECT_EQ(nullptr, info) << "a failed call leaves no stale pointer";
   EXPECT_HR(DISP_E_BADINDEX, viewer->GetTypeInfo(1, kLocale, nullptr)) << "the index is tested first";
   EXPECT_HR(E_POINTER, viewer->GetTypeInfo(0, kLocale, nullptr));
 
@@ -117,6 +118,32 @@ TEST_F(LateBindingTest, GetIDsOfNames) {
   EXPECT_HR(S_OK, binding_.viewer()->GetIDsOfNames(IID_NULL, names, 2, kLocale, ids));
   EXPECT_EQ(8, ids[0]);
   EXPECT_EQ(0, ids[1]);
+}
+
+// Arrays the type information would read past: refused before it sees them.
+TEST_F(LateBindingTest, GetIDsOfNamesArguments) {
+  std::wstring name = L"Show";
+  LPOLESTR names[] = {name.data()};
+  DISPID id = 0x7eadbeef;
+  const struct {
+    const char* what;
+    LPOLESTR* names;
+    UINT count;
+    DISPID* ids;
+    HRESULT expected;
+  } cases[] = {
+      {"null arrays, count 0", nullptr, 0, nullptr, E_INVALIDARG},
+      {"null names, count 0", nullptr, 0, &id, E_INVALIDARG},
+      {"a name, count 0", names, 0, &id, E_INVALIDARG},
+      {"null names, count 1", nullptr, 1, &id, E_POINTER},
+      {"null ids, count 1", names, 1, nullptr, E_POINTER},
+      {"null arrays, count 1", nullptr, 1, nullptr, E_POINTER},
+  };
+  for (const auto& c : cases) {
+    id = 0x7eadbeef;
+    EXPECT_HR(c.expected, binding_.viewer()->GetIDsOfNames(IID_NULL, c.names, c.count, kLocale, c.ids)) << c.what;
+    EXPECT_EQ(0x7eadbeef, id) << c.what;
+  }
 }
 
 TEST_F(LateBindingTest, InvokeReachesTheMembers) {
