@@ -19,6 +19,7 @@ add_library(zevevov SHARED
   server/registry_views.cpp
   server/server_module.cpp
   server/shared_keys_snapshot.cpp
+  server/terminate_handler.cpp
   ${RESOURCE_SCRIPT}
   ${GENERATED_DIR}/VeltaraDeskZevEvov.def)
 set_target_properties(zevevov PROPERTIES PREFIX "" OUTPUT_NAME ${DLL_NAME})
