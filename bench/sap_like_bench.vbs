@@ -5,7 +5,7 @@
 ' Prints: row<TAB>median<TAB>first-third quartile<TAB>rounds
 Option Explicit
 
-Const kCallsPerSide = 5
+Const kCallsPerSide = 2
 
 Dim program, rounds
 program = WScript.Arguments(0)
@@ -45,7 +45,8 @@ Function TimeRun()
   TimeRun = Timer - start
 End Function
 
-Dim ratios(), round, a, b
+' Dim x() with a later ReDim crashes Wine's VBScript; a plain variable does not.
+Dim ratios, round, a, b
 ReDim ratios(rounds - 1)
 For round = 0 To rounds - 1
   If round Mod 2 = 0 Then

@@ -167,7 +167,7 @@ void DispatchRows(IClassFactory* factory, int rounds) {
                       }));
   BSTR value = SysAllocString(L"A1");
   PrintRow("traced put_ContRep / OutputDebugStringW",
-           Alternated(rounds, 500, [&] { OutputDebugStringW(L": (TID=1234): Vexdor.ZevEvov : ContRep:     A1\r\n"); },
+           Alternated(rounds, 2000, [&] { OutputDebugStringW(L": (TID=1234): Vexdor.ZevEvov : ContRep:     A1\r\n"); },
                       [&] { viewer->put_ContRep(value); }));
   SysFreeString(value);
 }
@@ -207,7 +207,7 @@ void CreationRows(IClassFactory* factory, int rounds) {
     ComRef<IDorvex_ZevEvover> viewer;
     CreateViewer(factory, viewer);
   };
-  constexpr int kIterations = 2000;
+  constexpr int kIterations = 20000;
   std::vector<double> single[2];
   for (const int threads : {1, 2, 4}) {
     std::vector<double> ratios, scaling[2];
