@@ -1,11 +1,13 @@
 # Cross toolchain: Debian's mingw-w64 for 32-bit Windows. The -posix variant
-# carries std::thread and std::mutex, which GoogleTest needs.
+# carries std::thread and std::mutex, which GoogleTest and the tests need; the
+# DLL's own tree takes the -win32 one, which links no winpthreads.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
 set(TOOLCHAIN_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
+set(MINGW_THREAD_VARIANT posix CACHE STRING "Compiler variant: posix or win32")
+set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-${MINGW_THREAD_VARIANT})
+set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-${MINGW_THREAD_VARIANT})
 set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
 set(WIDL_EXECUTABLE ${TOOLCHAIN_PREFIX}-widl)
 

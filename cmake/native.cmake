@@ -34,3 +34,10 @@ add_executable(native_allocation_failure_tests
   tests/support/failing_allocation.cpp)
 target_link_libraries(native_allocation_failure_tests PRIVATE viewer_logic test_support GTest::gtest_main)
 gtest_discover_tests(native_allocation_failure_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "native.")
+
+# scripts/bench's native half; replaces the global operator new to count
+# allocations, so it is a program of its own, built only when asked for.
+add_executable(native_bench EXCLUDE_FROM_ALL
+  bench/native_bench.cpp
+  tests/native/decimal_number_conversion.cpp)
+target_link_libraries(native_bench PRIVATE viewer_logic registrar_logic test_support)

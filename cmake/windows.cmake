@@ -15,6 +15,16 @@ else()
   set(WINE_LOADER_OPTION)
 endif()
 set(DLL_NAME Veltara.Desk.ZevEvov.x${DLL_BITS})
+
+# The DLL's own tree: the product alone, built with the -win32 compiler
+# variant into the test tree's program folder (see below).
+if(ZEVEVOV_PRODUCT_ONLY)
+  set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${PRODUCT_OUTPUT_DIR})
+  include(cmake/windows_libraries.cmake)
+  include(cmake/windows_library_file.cmake)
+  return()
+endif()
+
 set(WINE_PREFIX_ARCH win64 CACHE STRING "Architecture of the test prefix (win32 runs the 32-bit suite only)")
 
 # Where 32-bit Windows programs cannot run, the tests that need them are
@@ -39,86 +49,26 @@ set(WINE_PREFIX_DIR ${CMAKE_BINARY_DIR}/wineprefix)
 # Test programs run under Wine in the build tree's own prefix.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run;${WINE_LOADER_OPTION};${WINE_PREFIX_DIR})
 
-# Interface description: type library, C++ declarations and identifiers.
-set(GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
-file(MAKE_DIRECTORY ${GENERATED_DIR})
-set(IDL_FILE ${CMAKE_SOURCE_DIR}/resources/VeltaraDeskZevEvov.idl)
-# -L is where importlib("stdole2.tlb") is found, one per bitness.
-set(WIDL_FLAGS ${WIDL_MACHINE} -I /usr/include/wine/wine/windows)
-foreach(kind IN ITEMS "t;VeltaraDeskZevEvov.tlb" "h;VeltaraDeskZevEvov.h" "u;VeltaraDeskZevEvov_i.c")
-  list(GET kind 0 flag)
-  list(GET kind 1 output)
-  add_custom_command(
-    OUTPUT ${GENERATED_DIR}/${output}
-    COMMAND ${WIDL_EXECUTABLE} ${WIDL_FLAGS} -${flag} -o ${GENERATED_DIR}/${output} ${IDL_FILE}
-    DEPENDS ${IDL_FILE}
-    COMMENT "widl -${flag} ${output}")
-  list(APPEND GENERATED_FILES ${GENERATED_DIR}/${output})
-endforeach()
-add_custom_target(interface_description DEPENDS ${GENERATED_FILES})
+include(cmake/windows_libraries.cmake)
 
-# The generic COM frame: object templates, interface table, IDispatch, type
-# information holder, class factory, module lock count.
-add_library(comframe STATIC
-  comframe/class_factory.cpp
-  comframe/com_module.cpp
-  comframe/com_type_info_holder.cpp
-  comframe/interface_table.cpp)
-target_link_libraries(comframe PUBLIC base ole32 oleaut32 uuid)
-
-# The viewer COM class, its class entry, creators and platform calls.
-add_library(viewer_win STATIC
-  viewer/win/bstr_string_out.cpp
-  viewer/win/dorvex_zevevover.cpp
-  viewer/win/interface_ids.cpp
-  viewer/win/viewer_class_entry.cpp
-  viewer/win/viewer_creation.cpp
-  viewer/win/viewer_type_info.cpp
-  viewer/win/windows_viewer_platform.cpp)
-add_dependencies(viewer_win interface_description)
-target_include_directories(viewer_win PUBLIC ${GENERATED_DIR} ${CMAKE_SOURCE_DIR}/resources)
-target_link_libraries(viewer_win PUBLIC viewer_logic comframe shell32 user32 secur32)
-
-# The registrar on the platform registry and the library's resources.
-add_library(registrar_win STATIC
-  registrar/win/advapi_registry.cpp
-  registrar/win/per_user_registration.cpp
-  registrar/win/platform_script_services.cpp
-  registrar/win/reg_object.cpp)
-target_link_libraries(registrar_win PUBLIC registrar_logic base advapi32 ole32 oleaut32)
-
-# The DLL: process records, exported entry points, registration, class list.
-set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/resources/VeltaraDeskZevEvov.rc)
-set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES OBJECT_DEPENDS
-  "${GENERATED_DIR}/VeltaraDeskZevEvov.tlb;${CMAKE_SOURCE_DIR}/resources/appid.rgs;${CMAKE_SOURCE_DIR}/resources/dorvex_zevevover.rgs;${CMAKE_SOURCE_DIR}/resources/VeltaraDeskZevEvov.manifest;${CMAKE_SOURCE_DIR}/resources/resource_ids.h")
-
-# The export list names the library file of this bitness.
-configure_file(${CMAKE_SOURCE_DIR}/server/VeltaraDeskZevEvov.def.in ${GENERATED_DIR}/VeltaraDeskZevEvov.def @ONLY)
-add_library(zevevov SHARED
-  server/class_list.cpp
-  server/class_table.cpp
-  server/entry_points.cpp
-  server/module_base.cpp
-  server/neutral_locale_alias.cpp
-  server/registration.cpp
-  server/registration_entry_points.cpp
-  server/registry_views.cpp
-  server/server_module.cpp
-  server/shared_keys_snapshot.cpp
-  ${RESOURCE_SCRIPT}
-  ${GENERATED_DIR}/VeltaraDeskZevEvov.def)
-set_target_properties(zevevov PROPERTIES PREFIX "" OUTPUT_NAME ${DLL_NAME})
-target_link_libraries(zevevov PRIVATE viewer_win registrar_win comframe)
-target_link_options(zevevov PRIVATE -s -Wl,--gc-sections -Wl,--dynamicbase -Wl,--nxcompat)
-# The 32-bit file registers no SEH handler (exceptions unwind through DWARF
-# tables, and the C runtime's start-up sets up no SEH frame), so it says so in
-# place of a SafeSEH table; the 64-bit file takes the full ASLR range.
-if(DLL_BITS EQUAL 32)
-  target_link_options(zevevov PRIVATE -Wl,--no-seh)
-else()
-  target_link_options(zevevov PRIVATE -Wl,--high-entropy-va)
-endif()
-
+# The DLL comes from a tree of its own, configured with the -win32 compiler
+# variant: one CMake tree has one C++ compiler, and the test programs need the
+# -posix one (GoogleTest and the tests use std::thread). The DLL's tree builds
+# on every build of this one and writes the DLL beside the test programs.
+set(DLL_FILE ${OUTPUT_DIR}/${DLL_NAME}.dll)
+include(ExternalProject)
+ExternalProject_Add(zevevov
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}
+  BINARY_DIR ${CMAKE_BINARY_DIR}/library
+  CMAKE_ARGS
+    -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE}
+    -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
+    -DMINGW_THREAD_VARIANT=win32
+    -DZEVEVOV_PRODUCT_ONLY=ON
+    -DPRODUCT_OUTPUT_DIR=${OUTPUT_DIR}
+  INSTALL_COMMAND ""
+  BUILD_ALWAYS ON
+  BUILD_BYPRODUCTS ${DLL_FILE})
 # Runs a program as a debuggee and collects its debug output: tools/tracecap
 # and the Wine tests read the viewer's trace through it.
 add_library(trace_capture STATIC tools/trace_capture/debug_capture.cpp)
@@ -229,4 +179,11 @@ endif()
 # The library file as the linker made it: format, export name, the five
 # exports, system DLLs only in the import table.
 add_test(NAME library.file_format COMMAND ${CMAKE_SOURCE_DIR}/tools/check-library-file ${CMAKE_OBJDUMP}
-  $<TARGET_FILE:zevevov> ${DLL_NAME}.dll ${DLL_BITS})
+  ${DLL_FILE} ${DLL_NAME}.dll ${DLL_BITS})
+
+
+# scripts/bench's Wine half, built only when asked for.
+add_executable(wine_bench EXCLUDE_FROM_ALL bench/wine_bench.cpp)
+target_link_libraries(wine_bench PRIVATE viewer_win base)
+target_link_options(wine_bench PRIVATE -municode)
+add_dependencies(wine_bench zevevov)

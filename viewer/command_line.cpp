@@ -14,10 +14,19 @@ std::u16string ComposeLaunchText(std::u16string_view customCommand, bool useStar
                                  std::u16string_view url) {
   std::u16string text;
   if (customCommand.empty()) {
-    if (useStartCmd) text = kStartCommandShownPrefix;
+    const std::u16string_view prefix = useStartCmd ? kStartCommandShownPrefix : u"";
+    text.reserve(prefix.size() + url.size());
+    text += prefix;
     text += url;
     return text;
   }
+  // Sized first, so that the text is written once into its final size.
+  std::size_t size = customCommand.size();
+  for (std::size_t at = customCommand.find(kPlaceholder); at != std::u16string_view::npos;
+       at = customCommand.find(kPlaceholder, at + kPlaceholder.size())) {
+    size = size - kPlaceholder.size() + url.size();
+  }
+  text.reserve(size);
   std::size_t from = 0;
   for (std::size_t at = customCommand.find(kPlaceholder); at != std::u16string_view::npos;
        at = customCommand.find(kPlaceholder, from)) {

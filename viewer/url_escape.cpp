@@ -41,6 +41,7 @@ bool ToUtf8(std::u16string_view text, ByteArea& bytes, std::size_t& count) {
   count = Utf8Length(text);
   if (count == 0 || !bytes.Resize(count + 1)) return false;
   EncodeUtf8(text, bytes.data());
+  bytes.data()[count] = '\0';
   return true;
 }
 
@@ -91,7 +92,7 @@ std::u16string EscapeUrlValue(ViewerPlatform& platform, std::u16string_view valu
     }
     if (length + 1 > kEscapedCapacity) return {};
 
-    std::array<char16_t, kEscapedCapacity> area{};
+    std::array<char16_t, kEscapedCapacity> area;
     if (!WidenAnsi(platform, escaped.data(), length, area.data(), area.size())) return {};
     return std::u16string(area.data());
   } catch (const std::bad_alloc&) {
@@ -125,7 +126,6 @@ bool UnescapeUrlText(ViewerPlatform& platform, const char16_t* text, char16_t* o
     if (d < capacity) result.data()[d] = b;
     ++d;
   }
-  // The result area is zero-filled, so the bytes are already terminated.
   if (length != nullptr) *length = static_cast<std::uint32_t>(d + 1);
   if (capacity < d + 1) return false;
   return WidenAnsi(platform, result.data(), d, out, capacity);
