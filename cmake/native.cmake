@@ -34,3 +34,13 @@ add_executable(native_allocation_failure_tests
   tests/support/failing_allocation.cpp)
 target_link_libraries(native_allocation_failure_tests PRIVATE viewer_logic test_support GTest::gtest_main)
 gtest_discover_tests(native_allocation_failure_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "native.")
+
+# Build tool of the installer packages: the Registry rows of each DLL, from its
+# own registration scripts run through the registrar and from its type library.
+add_executable(msi_rows
+  tools/msi_rows/msi_rows.cpp
+  tools/msi_rows/recording_registry.cpp
+  tools/msi_rows/type_library_file.cpp)
+target_compile_options(msi_rows PRIVATE -Wall -Wextra -Werror)
+target_include_directories(msi_rows PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+target_link_libraries(msi_rows PRIVATE registrar_logic base)
