@@ -2,8 +2,9 @@
 // the DLL's own registration scripts run through the product's registrar over
 // a recording registry, and the type library's keys as registering it writes
 // them. So a package and regsvr32 cannot drift apart.
-//   msi_rows PLATFORM DLL_NAME APPID_SCRIPT CLASS_SCRIPT TYPE_LIBRARY
-// PLATFORM is win32 or win64; the scripts are the .rgs files the DLL's
+//   msi_rows PLATFORM FOLDER DLL_NAME APPID_SCRIPT CLASS_SCRIPT TYPE_LIBRARY
+// PLATFORM is win32 or win64; FOLDER is the package's directory property the
+// DLL is installed into (its path is written as [FOLDER]DLL_NAME); the scripts are the .rgs files the DLL's
 // REGISTRY resources are built from; the type library is the .tlb embedded in it.
 #include <cstdio>
 #include <cstdlib>
@@ -25,10 +26,11 @@ using namespace msi_rows;
 
 // The typelib marshaler: the proxy of every interface the library describes.
 constexpr char kTypeLibMarshaler[] = "{00020424-0000-0000-C000-000000000046}";
-// Stands for the install folder while the scripts run; becomes [INSTALLDIR]
+// Stands for the install folder while the scripts run; becomes [FOLDER]
 // only after the rows' own brackets are escaped.
 constexpr char16_t kInstallDirMark = u'\uE000';
-constexpr char kInstallDir[] = "[INSTALLDIR]";
+
+std::string installDir;
 
 class FoldingCompare final : public TextCompare {
  public:
@@ -89,7 +91,7 @@ std::string RowText(std::u16string_view text) {
   std::string out;
   for (char16_t c : text) {
     switch (c) {
-      case kInstallDirMark: out += kInstallDir; continue;
+      case kInstallDirMark: out += installDir; continue;
       case u'[': out += "[\\[]"; continue;
       case u']': out += "[\\]]"; continue;
       case u'&': out += "&amp;"; continue;
@@ -223,12 +225,13 @@ bool PrintTypeLibraryRows(const char* path, const std::string& platform, const s
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 6 || (std::string(argv[1]) != "win32" && std::string(argv[1]) != "win64")) {
-    std::fprintf(stderr, "usage: msi_rows win32|win64 DLL_NAME APPID_SCRIPT CLASS_SCRIPT TYPE_LIBRARY\n");
+  if (argc != 7 || (std::string(argv[1]) != "win32" && std::string(argv[1]) != "win64")) {
+    std::fprintf(stderr, "usage: msi_rows win32|win64 FOLDER DLL_NAME APPID_SCRIPT CLASS_SCRIPT TYPE_LIBRARY\n");
     return 2;
   }
-  const std::u16string dllName = Widen(argv[2]);
-  if (!PrintScriptRows(argv[3], argv[4], dllName)) return 1;
-  if (!PrintTypeLibraryRows(argv[5], argv[1], dllName)) return 1;
+  installDir = std::string("[") + argv[2] + "]";
+  const std::u16string dllName = Widen(argv[3]);
+  if (!PrintScriptRows(argv[4], argv[5], dllName)) return 1;
+  if (!PrintTypeLibraryRows(argv[6], argv[1], dllName)) return 1;
   return 0;
 }
