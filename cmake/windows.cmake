@@ -46,12 +46,13 @@ set(IDL_FILE ${CMAKE_SOURCE_DIR}/resources/VeltaraDeskZevEvov.idl)
 # -L is where importlib("stdole2.tlb") is found, one per bitness.
 set(WIDL_FLAGS ${WIDL_MACHINE} -I /usr/include/wine/wine/windows)
 # The moment the type library says it was made: SOURCE_DATE_EPOCH when the
-# environment gives one, else the last commit's time, so two builds of one
-# commit give the same bytes.
+# environment gives one, else the time of the last commit that changed the
+# interface description. Not the last commit's: a tree that is only rebuilt
+# keeps the library it made then, and must still match a fresh build.
 if(DEFINED ENV{SOURCE_DATE_EPOCH})
   set(BUILD_EPOCH $ENV{SOURCE_DATE_EPOCH})
 else()
-  execute_process(COMMAND git -C ${CMAKE_SOURCE_DIR} log -1 --format=%ct
+  execute_process(COMMAND git -C ${CMAKE_SOURCE_DIR} log -1 --format=%ct -- ${IDL_FILE}
                   OUTPUT_VARIABLE BUILD_EPOCH OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
   if(NOT BUILD_EPOCH)
     set(BUILD_EPOCH 0)
@@ -225,3 +226,18 @@ endif()
 add_test(NAME library.file_format COMMAND ${CMAKE_SOURCE_DIR}/tools/check-library-file ${CMAKE_OBJDUMP}
   $<TARGET_FILE:zevevov> ${DLL_NAME}.dll ${DLL_BITS})
 
+
+# The installer packages hold both DLLs, so the 64-bit tree tests them (after
+# scripts/build has built the 32-bit tree too). Each package test works in a
+# folder and, for the install test, a win64 prefix of its own.
+if(DLL_BITS EQUAL 64)
+  set(PACKAGE_TEST_DIR ${CMAKE_BINARY_DIR}/package-tests)
+  add_test(NAME package.install COMMAND ${CMAKE_SOURCE_DIR}/tests/package/install_test ${PACKAGE_TEST_DIR}/install)
+  add_test(NAME package.sign COMMAND ${CMAKE_SOURCE_DIR}/tests/package/sign_test ${PACKAGE_TEST_DIR}/sign)
+  add_test(NAME package.reproducible COMMAND ${CMAKE_SOURCE_DIR}/tests/package/reproducible_test ${PACKAGE_TEST_DIR}/reproducible)
+  set_tests_properties(package.install PROPERTIES TIMEOUT 1800 RUN_SERIAL TRUE)
+  # scripts/package stages in one folder of the tree: the package tests take turns.
+  set_tests_properties(package.sign PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
+  # Builds the whole tree once more: alone, so no Wine test's time-out runs out meanwhile.
+  set_tests_properties(package.reproducible PROPERTIES TIMEOUT 3600 RUN_SERIAL TRUE)
+endif()
