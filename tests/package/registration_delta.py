@@ -30,7 +30,7 @@ EXPLAINED = [
      "the rows carry the library's own flags (0, as RegisterTypeLib on Windows writes them); Wine's RegisterTypeLib adds 8"),
 ]
 WITHOUT_32BIT = ("the 32-bit DLL's rows",
-                 re.compile(r"\\Wow6432Node\\", re.I),
+                 re.compile(r"\\Wow6432Node\\|\\win32\|", re.I),
                  "regsvr32 of the 32-bit DLL needs a 32-bit process, which this machine cannot run")
 
 
