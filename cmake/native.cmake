@@ -41,3 +41,30 @@ add_executable(native_bench EXCLUDE_FROM_ALL
   bench/native_bench.cpp
   tests/native/decimal_number_conversion.cpp)
 target_link_libraries(native_bench PRIVATE viewer_logic registrar_logic test_support)
+
+# Build tool of the installer packages: the Registry rows of each DLL, from its
+# own registration scripts run through the registrar and from its type library.
+add_executable(msi_rows
+  tools/msi_rows/msi_rows.cpp
+  tools/msi_rows/recording_registry.cpp
+  tools/msi_rows/type_library_file.cpp)
+target_compile_options(msi_rows PRIVATE -Wall -Wextra -Werror)
+target_include_directories(msi_rows PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+target_link_libraries(msi_rows PRIVATE registrar_logic base)
+
+# The row tool's type-library reader, against the library widl makes of the
+# product's interface description.
+find_program(NATIVE_WIDL NAMES x86_64-w64-mingw32-widl REQUIRED)
+set(MSI_ROWS_TEST_TYPE_LIBRARY ${CMAKE_BINARY_DIR}/VeltaraDeskZevEvov.tlb)
+add_custom_command(
+  OUTPUT ${MSI_ROWS_TEST_TYPE_LIBRARY}
+  COMMAND ${NATIVE_WIDL} -m64 -L /usr/lib/x86_64-linux-gnu/wine/x86_64-windows -I /usr/include/wine/wine/windows
+          -t -o ${MSI_ROWS_TEST_TYPE_LIBRARY} ${CMAKE_SOURCE_DIR}/resources/VeltaraDeskZevEvov.idl
+  DEPENDS ${CMAKE_SOURCE_DIR}/resources/VeltaraDeskZevEvov.idl)
+add_executable(msi_rows_tests
+  tests/native/msi_rows_type_library_test.cpp
+  tools/msi_rows/type_library_file.cpp
+  ${MSI_ROWS_TEST_TYPE_LIBRARY})
+target_compile_definitions(msi_rows_tests PRIVATE MSI_ROWS_TEST_TYPE_LIBRARY="${MSI_ROWS_TEST_TYPE_LIBRARY}")
+target_link_libraries(msi_rows_tests PRIVATE base test_support GTest::gtest_main)
+gtest_discover_tests(msi_rows_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "native.")

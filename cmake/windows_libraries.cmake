@@ -6,13 +6,31 @@ file(MAKE_DIRECTORY ${GENERATED_DIR})
 set(IDL_FILE ${CMAKE_SOURCE_DIR}/resources/VeltaraDeskZevEvov.idl)
 # -L is where importlib("stdole2.tlb") is found, one per bitness.
 set(WIDL_FLAGS ${WIDL_MACHINE} -I /usr/include/wine/wine/windows)
+# The moment the type library says it was made: SOURCE_DATE_EPOCH when the
+# environment gives one, else the time of the last commit that changed the
+# interface description. Not the last commit's: a tree that is only rebuilt
+# keeps the library it made then, and must still match a fresh build.
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(BUILD_EPOCH $ENV{SOURCE_DATE_EPOCH})
+else()
+  execute_process(COMMAND git -C ${CMAKE_SOURCE_DIR} log -1 --format=%ct -- ${IDL_FILE}
+                  OUTPUT_VARIABLE BUILD_EPOCH OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  if(NOT BUILD_EPOCH)
+    set(BUILD_EPOCH 0)
+  endif()
+endif()
 foreach(kind IN ITEMS "t;VeltaraDeskZevEvov.tlb" "h;VeltaraDeskZevEvov.h" "u;VeltaraDeskZevEvov_i.c")
   list(GET kind 0 flag)
   list(GET kind 1 output)
+  set(stamp_command)
+  if(flag STREQUAL "t")
+    set(stamp_command COMMAND ${CMAKE_SOURCE_DIR}/tools/stamp-type-library ${GENERATED_DIR}/${output} ${BUILD_EPOCH})
+  endif()
   add_custom_command(
     OUTPUT ${GENERATED_DIR}/${output}
     COMMAND ${WIDL_EXECUTABLE} ${WIDL_FLAGS} -${flag} -o ${GENERATED_DIR}/${output} ${IDL_FILE}
-    DEPENDS ${IDL_FILE}
+    ${stamp_command}
+    DEPENDS ${IDL_FILE} ${CMAKE_SOURCE_DIR}/tools/stamp-type-library
     COMMENT "widl -${flag} ${output}")
   list(APPEND GENERATED_FILES ${GENERATED_DIR}/${output})
 endforeach()

@@ -1,0 +1,116 @@
+#!/usr/bin/env python3
+"""Compares what a package installs with what regsvr32 registers.
+
+  registration_delta.py BEFORE MSI REGSVR32 [--without-32bit]
+  registration_delta.py --same BEFORE AFTER
+
+Each argument is a folder of registry exports (reg export, UTF-16) taken from
+one prefix: before anything, with the package installed, with the same DLLs
+registered by regsvr32 instead. The deltas against BEFORE must match key by key
+and value by value, but for the differences listed in EXPLAINED. Prints both
+deltas side by side and exits 1 on any unexplained difference. With --same,
+AFTER must equal BEFORE with no exception (keys Wine writes by itself aside)."""
+import os
+import re
+import sys
+
+# Wine writes this key on its own some time after the prefix is made.
+VOLATILE = re.compile(r"\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards", re.I)
+
+# (what differs, how to find it, why) - every difference the comparison accepts.
+EXPLAINED = [
+    ("the installer's own records of the product",
+     re.compile(r"\\(Installer|Uninstall)(\\|$)|\\Classes\\Installer\\|\\UserData\\", re.I),
+     "Windows Installer files the product, its components and its uninstall entry; regsvr32 has none of these"),
+    ("HELPDIR ends in a backslash",
+     re.compile(r"\\TypeLib\\[^\\]+\\[^\\]+\\HELPDIR\|@$", re.I),
+     "a directory property such as [X64DIR] always ends in a backslash; regsvr32 writes the folder without one"),
+    ("FLAGS is 0 where Wine's regsvr32 writes 8",
+     re.compile(r"\\TypeLib\\[^\\]+\\[^\\]+\\FLAGS\|@$", re.I),
+     "the rows carry the library's own flags (0, as RegisterTypeLib on Windows writes them); Wine's RegisterTypeLib adds 8"),
+]
+WITHOUT_32BIT = ("the 32-bit DLL's rows",
+                 re.compile(r"\\Wow6432Node\\|\\win32\|", re.I),
+                 "regsvr32 of the 32-bit DLL needs a 32-bit process, which this machine cannot run")
+
+
+def read_export(path):
+    """{key: {value name: value text}} of one reg export file."""
+    text = open(path, "rb").read().decode("utf-16")
+    keys, key, pending = {}, None, ""
+    for line in text.splitlines():
+        if pending:
+            line, pending = pending + line.strip(), ""
+        if line.endswith("\\") and not line.startswith("["):
+            pending = line[:-1]
+            continue
+        if line.startswith("[") and line.endswith("]"):
+            key = line[1:-1]
+            keys.setdefault(key, {})
+        elif key is not None and "=" in line:
+            name, value = line.split("=", 1) if line.startswith("@") else re.match(r'^("(?:[^"\\]|\\.)*")=(.*)$', line).groups()
+            keys[key][name] = value
+    return keys
+
+
+def read_folder(folder):
+    keys = {}
+    for name in sorted(os.listdir(folder)):
+        keys.update(read_export(os.path.join(folder, name)))
+    return {k: v for k, v in keys.items() if not VOLATILE.search(k)}
+
+
+def delta(before, after):
+    """{key|name: value} of everything added or changed, {key: None} for removed keys."""
+    out = {}
+    for key, values in after.items():
+        old = before.get(key)
+        if old is None:
+            out[key + "|"] = "(new key)"
+        for name, value in values.items():
+            if old is None or old.get(name) != value:
+                out[key + "|" + name] = value
+    for key in before:
+        if key not in after:
+            out[key + "|"] = "(removed key)"
+    return out
+
+
+def same(before_folder, after_folder):
+    changes = delta(read_folder(before_folder), read_folder(after_folder))
+    for entry, value in sorted(changes.items()):
+        print(f"!! {entry} {value}")
+    print(f"{len(changes)} differences")
+    return 1 if changes else 0
+
+
+def main():
+    if sys.argv[1] == "--same":
+        return same(sys.argv[2], sys.argv[3])
+    before, msi, regsvr = (read_folder(sys.argv[i]) for i in (1, 2, 3))
+    explained = EXPLAINED + ([WITHOUT_32BIT] if "--without-32bit" in sys.argv else [])
+    from_msi, from_regsvr = delta(before, msi), delta(before, regsvr)
+    failures, reasons_used = 0, set()
+    print(f"{'':2} {'entry':100} {'package':45} regsvr32")
+    for entry in sorted(set(from_msi) | set(from_regsvr), key=str.lower):
+        a, b = from_msi.get(entry, "-"), from_regsvr.get(entry, "-")
+        if a == b:
+            print(f"   {entry:100} {a:45} {b}")
+            continue
+        reason = next((r for r in explained if r[1].search(entry)), None)
+        if reason is None:
+            failures += 1
+            print(f"!! {entry:100} {a:45} {b}   UNEXPLAINED")
+        else:
+            reasons_used.add(reason[0])
+            print(f"~  {entry:100} {a:45} {b}   ({reason[0]})")
+    print("Differences, each explained:")
+    for what, _, why in explained:
+        if what in reasons_used:
+            print(f"  - {what}: {why}")
+    print(f"{len(from_msi)} package entries, {len(from_regsvr)} regsvr32 entries, {failures} unexplained differences")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
