@@ -12,6 +12,7 @@
 #include "base/win/unique_handle.h"
 #include "process_runner.h"
 #include "recorder_output.h"
+#include "test_bitness.h"
 #include "test_paths.h"
 #include "test_registration.h"
 
@@ -20,11 +21,10 @@ namespace {
 constexpr DWORD kRunTimeoutMs = 60000;
 constexpr wchar_t kProgId[] = L"DorvexZevEvov.Dorvex_ZevEvover";
 constexpr wchar_t kClassKey[] = L"CLSID\\{5D0B7A31-6C2E-4F19-A8D4-3E71C09B2F66}";
-#ifdef _WIN64
-constexpr wchar_t kNeutralTypeLibraryKey[] = L"TypeLib\\{9A4C2E17-B35D-4E80-9F61-07D2C8A4E5B3}\\1.0\\0\\win64";
-#else
-constexpr wchar_t kNeutralTypeLibraryKey[] = L"TypeLib\\{9A4C2E17-B35D-4E80-9F61-07D2C8A4E5B3}\\1.0\\0\\win32";
-#endif
+
+std::wstring NeutralTypeLibraryKey() {
+  return std::wstring(L"TypeLib\\{9A4C2E17-B35D-4E80-9F61-07D2C8A4E5B3}\\1.0\\0\\") + test_bitness::kPlatformKey;
+}
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
@@ -47,8 +47,8 @@ std::wstring QuotedArgument(const std::wstring& argument) {
 }
 
 std::wstring ReadUtf8File(const std::wstring& path) {
-  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr));
+  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
   if (!file) return L"<no file>";
   std::string bytes;
   char chunk[4096];
@@ -76,18 +76,28 @@ struct ProgramRun {
   std::wstring err;
 };
 
-// Runs zevshow with its standard output and error redirected to files, as an
-// administrator's "zevshow ... > ticket.txt" does.
-ProgramRun RunZevshow(const std::vector<std::wstring>& arguments) {
+// A new empty file of its own in the temporary folder.
+std::wstring NewTemporaryFile() {
   wchar_t folder[MAX_PATH];
+  wchar_t path[MAX_PATH];
   GetTempPathW(MAX_PATH, folder);
-  const std::wstring outPath = std::wstring(folder) + L"zevshow-test.out";
-  const std::wstring errPath = std::wstring(folder) + L"zevshow-test.err";
+  return GetTempFileNameW(folder, L"zvs", 0, path) != 0 ? path : L"";
+}
+
+// Runs zevshow with its standard output and error redirected to files, as an
+// administrator's "zevshow ... > ticket.txt" does. Each run gets new files:
+// with one fixed name, a run whose file could not be made afresh (an earlier
+// run's viewer program may still be starting) read the earlier run's output.
+ProgramRun RunZevshow(const std::vector<std::wstring>& arguments) {
+  const std::wstring outPath = NewTemporaryFile();
+  const std::wstring errPath = NewTemporaryFile();
   ProgramRun run;
   {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    UniqueHandle out(CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
-    UniqueHandle err(CreateFileW(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    UniqueHandle out(CreateFileW(outPath.c_str(), GENERIC_WRITE, share, &inherit, CREATE_ALWAYS, 0, nullptr));
+    UniqueHandle err(CreateFileW(errPath.c_str(), GENERIC_WRITE, share, &inherit, CREATE_ALWAYS, 0, nullptr));
+    if (!out || !err) return run;
     std::wstring commandLine = Quoted(testing_paths::ToolPath(L"zevshow"));
     for (const std::wstring& argument : arguments) commandLine += L" " + QuotedArgument(argument);
     STARTUPINFOW si{};
@@ -265,11 +275,14 @@ TEST_F(ZevshowCheck, NamesEachFaultOfTheRegistration) {
          return RegDeleteKeyValueW(HKEY_CLASSES_ROOT, (std::wstring(kClassKey) + L"\\InprocServer32").c_str(),
                                    nullptr) == ERROR_SUCCESS;
        },
-       3, L"FAULT  InprocServer32: no DLL path", true, {L"--     DLL file: needs the DLL path", L"OK     ThreadingModel"}},
+       3, L"FAULT  InprocServer32: no DLL path", true,
+       {L"--     DLL file: needs the DLL path", L"OK     ThreadingModel"}},
       {"DLL file removed", [](const ZevshowCheck& test) { return DeleteFileW(test.copy_.c_str()) != FALSE; }, 3,
        L"FAULT  DLL file: missing: ", true, {L"--     DLL bitness: needs the DLL file", L"msiexec /i"}},
       {"type library's locale 0 removed",
-       [](const ZevshowCheck&) { return RegDeleteTreeW(HKEY_CLASSES_ROOT, kNeutralTypeLibraryKey) == ERROR_SUCCESS; },
+       [](const ZevshowCheck&) {
+         return RegDeleteTreeW(HKEY_CLASSES_ROOT, NeutralTypeLibraryKey().c_str()) == ERROR_SUCCESS;
+       },
        3, L"FAULT  TypeLib locale 0: not registered", true, {L"OK     TypeLib locale 409: "}},
       {"unregistered", [](const ZevshowCheck& test) { return test.Regsvr32(L"/u /s") == 0; }, 3,
        L"FAULT  ProgID DorvexZevEvov.Dorvex_ZevEvover: not registered", false,

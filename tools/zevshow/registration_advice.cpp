@@ -25,7 +25,8 @@ RegistrationAdvice AdviceFor(const std::wstring& registeredPath) {
   // programs, is the one in SysWOW64.
   const bool wow64 = kBits == 32 && OnSixtyFourBitWindows();
   RegistrationAdvice advice;
-  advice.regsvr32 = std::wstring(wow64 ? L"%windir%\\SysWOW64" : L"%windir%\\System32") + L"\\regsvr32 \"" + dll + L"\"";
+  advice.regsvr32 =
+      std::wstring(wow64 ? L"%windir%\\SysWOW64" : L"%windir%\\System32") + L"\\regsvr32 \"" + dll + L"\"";
   advice.msiexec = std::wstring(L"msiexec /i ") + (OnSixtyFourBitWindows() ? kPackage64 : kPackage32);
   return advice;
 }

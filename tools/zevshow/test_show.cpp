@@ -103,11 +103,16 @@ int RunTestShow(const CommandOptions& options, TextOutput& out) {
   using server_identity::kProgId;
   CLSID classId;
   HRESULT hr = CLSIDFromProgID(kProgId, &classId);
-  if (FAILED(hr)) return CannotUse(out, std::wstring(L"Cannot find ") + kProgId + L": CLSIDFromProgID failed, " + ResultText(hr));
+  if (FAILED(hr)) {
+    return CannotUse(out, std::wstring(L"Cannot find ") + kProgId + L": CLSIDFromProgID failed, " + ResultText(hr));
+  }
 
   ComRef<IDispatch> object;
   hr = CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(object.put()));
-  if (FAILED(hr)) return CannotUse(out, std::wstring(L"Cannot create ") + kProgId + L" in process: CoCreateInstance failed, " + ResultText(hr));
+  if (FAILED(hr)) {
+    return CannotUse(out, std::wstring(L"Cannot create ") + kProgId + L" in process: CoCreateInstance failed, " +
+                              ResultText(hr));
+  }
   const std::wstring loaded = LoadedServerPath();
   out.WriteLine(std::wstring(L"Viewer: ") + kProgId + L", " + std::to_wstring(server_identity::kBits) +
                 L"-bit, in process" + (loaded.empty() ? L"" : L" from " + loaded));
