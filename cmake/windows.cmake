@@ -187,3 +187,17 @@ add_executable(wine_bench EXCLUDE_FROM_ALL bench/wine_bench.cpp)
 target_link_libraries(wine_bench PRIVATE viewer_win base)
 target_link_options(wine_bench PRIVATE -municode)
 add_dependencies(wine_bench zevevov)
+
+# The installer packages hold both DLLs, so the 64-bit tree tests them (after
+# scripts/build has built the 32-bit tree too). Each package test works in a
+# folder and, for the install test, a win64 prefix of its own. The two-folder
+# reproducibility check builds the whole tree twice more: scripts/reproducible
+# runs it on its own.
+if(DLL_BITS EQUAL 64)
+  set(PACKAGE_TEST_DIR ${CMAKE_BINARY_DIR}/package-tests)
+  add_test(NAME package.install COMMAND ${CMAKE_SOURCE_DIR}/tests/package/install_test ${PACKAGE_TEST_DIR}/install)
+  add_test(NAME package.sign COMMAND ${CMAKE_SOURCE_DIR}/tests/package/sign_test ${PACKAGE_TEST_DIR}/sign)
+  set_tests_properties(package.install PROPERTIES TIMEOUT 1800 RUN_SERIAL TRUE)
+  # scripts/package stages in one folder of the tree: the package tests take turns.
+  set_tests_properties(package.sign PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
+endif()
