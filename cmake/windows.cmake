@@ -161,7 +161,7 @@ target_sources(frame_allocation_failure_test PRIVATE tests/support/failing_alloc
 find_program(PYTHON3 python3 REQUIRED)
 add_test(NAME wine.archivelink_show
   COMMAND ${PYTHON3} -B ${CMAKE_SOURCE_DIR}/tests/archivelink/show_document_test.py
-    --dll $<TARGET_FILE:zevevov> --bin ${OUTPUT_DIR} --work ${CMAKE_BINARY_DIR}/archivelink
+    --dll ${DLL_FILE} --bin ${OUTPUT_DIR} --work ${CMAKE_BINARY_DIR}/archivelink
     -- ${CMAKE_CROSSCOMPILING_EMULATOR})
 set_tests_properties(wine.archivelink_show PROPERTIES FIXTURES_REQUIRED wine_prefix TIMEOUT 600 RESOURCE_LOCK wine_registry)
 
