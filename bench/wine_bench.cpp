@@ -15,6 +15,7 @@
 
 #include "VeltaraDeskZevEvov.h"
 #include "base/win/com_ref.h"
+#include "base/win/unique_bstr.h"
 #include "viewer/viewer_core.h"
 #include "viewer/win/windows_viewer_platform.h"
 
@@ -165,11 +166,10 @@ void DispatchRows(IClassFactory* factory, int rounds) {
                         viewer->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result,
                                        nullptr, nullptr);
                       }));
-  BSTR value = SysAllocString(L"A1");
+  const UniqueBstr value(SysAllocString(L"A1"));
   PrintRow("traced put_ContRep / OutputDebugStringW",
            Alternated(rounds, 2000, [&] { OutputDebugStringW(L": (TID=1234): Vexdor.ZevEvov : ContRep:     A1\r\n"); },
-                      [&] { viewer->put_ContRep(value); }));
-  SysFreeString(value);
+                      [&] { viewer->put_ContRep(value.get()); }));
 }
 
 // The same loop on threads threads at once: wall time for all of them.
