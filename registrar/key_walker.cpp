@@ -123,6 +123,12 @@ HResult KeyWalker::ProcessEntry(TokenBuffer& token, Block& block) {
         DeleteKeyTree(parent, token.data());
       }
       if (isDelete) return EndDeleteEntry(token);
+    } else if (isDelete) {
+      // The register pass took this token as the key name whatever it reads
+      // ("Val", "NoRemove"), so this pass does too: read as a value entry, the
+      // key behind it would be created and never removed.
+      if (HasBackslash(token)) return hr::kDispException;
+      return UnregisterKeyEntry(token, block, removable);
     }
   }
   if (IsKeyword(token, kNoRemoveKeyword)) {

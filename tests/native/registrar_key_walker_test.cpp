@@ -315,6 +315,20 @@ TEST_F(RegistrarKeyWalker, UnregisterTreatsProtectedAndDeleteEntriesAsKeys) {
   EXPECT_EQ(h.registry.Dump(), "");
 }
 
+// Both passes read the token behind Delete as a key name, even a keyword:
+// the unregister pass then removes what the register pass created.
+TEST_F(RegistrarKeyWalker, UnregisterReadsDeleteEntriesAsTheRegisterPassDoes) {
+  for (const char16_t* script : {u"HKCR { Delete val A = s '' }", u"HKCR { Delete NoRemove A }",
+                                 u"HKCR { Delete Val A { val v = s 'x' } }"}) {
+    ScriptHarness local;
+    local.registry.AddKey("HKCR\\keep");
+    ASSERT_HR(hr::kOk, RunScriptText(script, true, local.replacements, local.services, false));
+    EXPECT_TRUE(local.registry.HasKey("HKCR\\A")) << Narrow(script);
+    EXPECT_HR(hr::kOk, RunScriptText(script, false, local.replacements, local.services, false));
+    EXPECT_EQ(local.registry.Dump(), "HKCR\\keep\n") << Narrow(script);
+  }
+}
+
 TEST_F(RegistrarKeyWalker, UnregisterOfMissingKeysRecoversWithoutCalls) {
   h.registry.calls.clear();
   ASSERT_EQ(Run(u"HKCR { missing = s 'x' { val v = s 'x' deeper { more } } other }", false),
