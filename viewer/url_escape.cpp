@@ -131,22 +131,53 @@ bool UnescapeUrlText(ViewerPlatform& platform, const char16_t* text, char16_t* o
   return WidenAnsi(platform, result.data(), d, out, capacity);
 }
 
-std::u16string UnescapeUrl(ViewerPlatform& platform, const std::u16string& stored) {
+namespace {
+
+// Unescapes run (not empty) into result; false for a malformed escape or a
+// failed conversion. May throw std::bad_alloc.
+bool UnescapeRun(ViewerPlatform& platform, const std::u16string& run, std::u16string& result) {
   // The size query writes nothing, but the routine wants an area to point to.
   char16_t probe = u'\0';
   std::uint32_t length = 0;
-  UnescapeUrlText(platform, stored.c_str(), &probe, &length, 0);
-  if (length != 0) {
-    std::vector<char16_t> area;
-    try {
-      area.resize(length);
-    } catch (const std::bad_alloc&) {
-      // No area: this ends like a malformed escape, with the stored text.
-    }
-    if (!area.empty() && UnescapeUrlText(platform, stored.c_str(), area.data(), &length, length)) {
-      return std::u16string(area.data());
+  UnescapeUrlText(platform, run.c_str(), &probe, &length, 0);
+  if (length == 0) return false;
+  std::vector<char16_t> area;
+  try {
+    area.resize(length);
+  } catch (const std::bad_alloc&) {
+    // No area: this ends like a malformed escape, with the stored text.
+    return false;
+  }
+  if (!UnescapeUrlText(platform, run.c_str(), area.data(), &length, length)) return false;
+  result += area.data();
+  return true;
+}
+
+bool IsAscii(char16_t c) { return c < 0x80; }
+
+}  // namespace
+
+std::u16string UnescapeUrl(ViewerPlatform& platform, const std::u16string& stored) {
+  const std::u16string text(stored.c_str());
+  std::u16string result;
+  bool unescaped = true;
+  if (text.empty() || std::all_of(text.begin(), text.end(), IsAscii)) {
+    unescaped = UnescapeRun(platform, text, result);
+  } else {
+    // Escapes stand for bytes of the ANSI code page, where the UTF-8 bytes of
+    // a character written as it is would become other characters (a path with
+    // "ü" in it would name no file). An escape never spans such a character,
+    // so the ASCII runs between them are unescaped one by one and the
+    // characters themselves kept.
+    for (std::size_t start = 0; unescaped && start < text.size();) {
+      const std::size_t end = std::find_if_not(text.begin() + start, text.end(), IsAscii) - text.begin();
+      if (end > start) unescaped = UnescapeRun(platform, text.substr(start, end - start), result);
+      const std::size_t next = std::find_if(text.begin() + end, text.end(), IsAscii) - text.begin();
+      result.append(text, end, next - end);
+      start = next;
     }
   }
+  if (unescaped) return result;
   Trace(platform, u"UnescapeUrl: failed for Url: %s\r\n", {stored.c_str()});
-  return std::u16string(stored.c_str());
+  return text;
 }

@@ -27,6 +27,7 @@ bool UnescapeUrlText(ViewerPlatform& platform, const char16_t* text, char16_t* o
                      std::uint32_t* length, std::uint32_t capacity) noexcept;
 
 // The stored command (up to its first NUL) with its escapes removed, or,
-// after the trace line "UnescapeUrl: failed for Url: ...", unchanged. May
-// throw std::bad_alloc.
+// after the trace line "UnescapeUrl: failed for Url: ...", unchanged. A
+// character outside ASCII written as it is stands for itself. May throw
+// std::bad_alloc.
 std::u16string UnescapeUrl(ViewerPlatform& platform, const std::u16string& stored);

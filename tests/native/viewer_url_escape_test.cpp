@@ -71,7 +71,12 @@ TEST(UnescapeUrl, ResultOrStoredTextWithTrace) {
       {u"%20", u" ", false},
       {u"%E4", u"\u00e4", false},
       {u"plain text", u"plain text", false},
-      {u"\u00e4", u"\u00c3\u00a4", false},  // its UTF-8 bytes read in the ANSI code page
+      // Characters outside ASCII written as they are stay themselves; escapes
+      // around them still stand for bytes of the ANSI code page.
+      {u"\u00e4", u"\u00e4", false},
+      {u"\"C:\\B\u00fccher\\v.exe\"%20%7B0%7D", u"\"C:\\B\u00fccher\\v.exe\" {0}", false},
+      {u"%E4\u00e4%e4\U0001F600%20", u"\u00e4\u00e4\u00e4\U0001F600 ", false},
+      {u"\u00e4%G1", u"\u00e4%G1", true},
       {u"%22%25VIEWERDIR%25%5Cview.exe%22%20%7B0%7D", u"\"%VIEWERDIR%\\view.exe\" {0}", false},
       {u"%00", u"%00", true},
       {u"%G1", u"%G1", true},
