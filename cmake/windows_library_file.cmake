@@ -18,7 +18,7 @@ add_library(zevevov SHARED
   server/registration_entry_points.cpp
   server/registry_views.cpp
   server/server_module.cpp
-  server/shared_keys_snapshot.cpp
+  server/registration_keys_snapshot.cpp
   server/terminate_handler.cpp
   ${RESOURCE_SCRIPT}
   ${GENERATED_DIR}/VeltaraDeskZevEvov.def)

@@ -16,7 +16,7 @@
 #include "server/neutral_locale_alias.h"
 #include "server/registry_views.h"
 #include "server/server_module.h"
-#include "server/shared_keys_snapshot.h"
+#include "server/registration_keys_snapshot.h"
 
 namespace {
 
@@ -127,8 +127,9 @@ HRESULT RemoveRegistration(HMODULE module) {
 
 // Takes back the steps of a failed registration that had succeeded; the failed
 // step has taken itself back (a script removes only the keys it created). The
-// shared keys that were there before come back as they were.
-void UndoRegistration(HMODULE module, bool classesRegistered, const SharedKeysSnapshot& before) {
+// unregister passes remove keys that an earlier registration had written too:
+// what was there before comes back as it was.
+void UndoRegistration(HMODULE module, bool classesRegistered, const RegistrationKeysSnapshot& before) {
   if (classesRegistered) {
     UpdateClassRegistries(false);
     UnregisterTypeLibrary(module);
@@ -201,8 +202,8 @@ HRESULT LoadModuleTypeLibrary(HMODULE module, ITypeLib** library, std::wstring* 
 }
 
 HRESULT RegisterServerWithScripts(HMODULE module) {
-  SharedKeysSnapshot before;
-  RETURN_IF_FAILED(before.Take());
+  RegistrationKeysSnapshot before;
+  RETURN_IF_FAILED(before.Take(RegistrationKeysSnapshot::Keys::kAll));
   RETURN_IF_FAILED(RunRegistrationScript(module, IDR_APPID_SCRIPT, true, kAppIdPairs));
   HRESULT result = UpdateClassRegistries(true);
   const bool classesRegistered = SUCCEEDED(result);
@@ -214,8 +215,8 @@ HRESULT RegisterServerWithScripts(HMODULE module) {
 HRESULT UnregisterServerWithScripts(HMODULE module) {
   // The other bitness's class, registered side by side, still needs the keys
   // both registry views share: they are put back whatever the removal did.
-  SharedKeysSnapshot shared;
-  if (ClassRegisteredInOtherView(module)) RETURN_IF_FAILED(shared.Take());
+  RegistrationKeysSnapshot shared;
+  if (ClassRegisteredInOtherView(module)) RETURN_IF_FAILED(shared.Take(RegistrationKeysSnapshot::Keys::kShared));
   const HRESULT removed = RemoveRegistration(module);
   const HRESULT restored = shared.PutBack();
   return FAILED(removed) ? removed : restored;

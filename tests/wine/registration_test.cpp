@@ -566,6 +566,28 @@ TEST_F(RegistrationTest, FailedRegistrationLeavesTheRegistryAsBefore) {
   RemoveCopy(folder, {L"zev.dll"});
 }
 
+// A registration that fails over an earlier one (here a copy without its
+// type library over the registered DLL) leaves the earlier one whole: its
+// class key, which the class script forces out, comes back as it was.
+TEST_F(RegistrationTest, FailedRegistrationKeepsTheRegistrationBefore) {
+  ASSERT_EQ(0, Regsvr32(L"/s", dll_));
+  const std::wstring before = ExportRegistryKey(L"HKLM\\Software\\Classes", L"");
+  ASSERT_FALSE(before.empty());
+  const std::wstring folder = L"C:\\zevevov-over";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  ASSERT_TRUE(CopyWithoutTypeLibrary(folder + L"\\zev.dll"));
+  {
+    Exports copy(folder + L"\\zev.dll");
+    ASSERT_TRUE(copy.ok());
+    const HRESULT result = copy.registerServer();
+    EXPECT_TRUE(FAILED(result)) << HResultText{result};
+  }
+  const std::wstring after = ExportRegistryKey(L"HKLM\\Software\\Classes", L"");
+  EXPECT_TRUE(after == before) << FirstDifference(before, after);
+  EXPECT_EQ(0, Regsvr32(L"/u /s", dll_));
+  RemoveCopy(folder, {L"zev.dll"});
+}
+
 // Unregistering a server that is not (or no longer wholly) registered
 // succeeds and leaves the registry as it was before the first registration:
 // a type library that is not registered counts as unregistered.

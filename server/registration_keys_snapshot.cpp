@@ -1,4 +1,4 @@
-#include "server/shared_keys_snapshot.h"
+#include "server/registration_keys_snapshot.h"
 
 #include "base/hresult.h"
 #include "base/win/unique_reg_key.h"
@@ -7,19 +7,26 @@
 
 namespace {
 
-// What the two scripts write outside CLSID, the one key they write per view.
-std::vector<std::wstring> SharedKeyNames() {
-  return {L"DorvexZevEvov.Dorvex_ZevEvover.1", L"DorvexZevEvov.Dorvex_ZevEvover",
-          std::wstring(L"AppID\\") + kAppIdText, L"AppID\\Vexdor.ZevEvov.DLL"};
+// What the two scripts write outside CLSID, the one key they write per view;
+// then the class key and the keys the type library's registration writes.
+std::vector<std::wstring> KeyNames(RegistrationKeysSnapshot::Keys keys) {
+  std::vector<std::wstring> names = {L"DorvexZevEvov.Dorvex_ZevEvover.1", L"DorvexZevEvov.Dorvex_ZevEvover",
+                                     std::wstring(L"AppID\\") + kAppIdText, L"AppID\\Vexdor.ZevEvov.DLL"};
+  if (keys == RegistrationKeysSnapshot::Keys::kAll) {
+    names.insert(names.end(), {L"CLSID\\{5D0B7A31-6C2E-4F19-A8D4-3E71C09B2F66}",
+                               L"TypeLib\\{9A4C2E17-B35D-4E80-9F61-07D2C8A4E5B3}",
+                               L"Interface\\{7C3E9A15-2F48-4B6D-9E07-A15C4D8B3F29}"});
+  }
+  return names;
 }
 
-HRESULT ReadTree(HKEY key, SharedKeysSnapshot::Key& tree) {
+HRESULT ReadTree(HKEY key, RegistrationKeysSnapshot::Key& tree) {
   DWORD subkeys = 0, longestSubkey = 0, values = 0, longestValueName = 0, longestData = 0;
   RETURN_IF_FAILED(HRESULT_FROM_WIN32(RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, &longestSubkey,
                                                        nullptr, &values, &longestValueName, &longestData, nullptr,
                                                        nullptr)));
   for (DWORD i = 0; i < values; ++i) {
-    SharedKeysSnapshot::Value value;
+    RegistrationKeysSnapshot::Value value;
     std::vector<wchar_t> name(longestValueName + 1);
     value.data.resize(longestData);
     DWORD nameChars = static_cast<DWORD>(name.size());
@@ -35,7 +42,7 @@ HRESULT ReadTree(HKEY key, SharedKeysSnapshot::Key& tree) {
     DWORD nameChars = static_cast<DWORD>(name.size());
     RETURN_IF_FAILED(HRESULT_FROM_WIN32(
         RegEnumKeyExW(key, i, name.data(), &nameChars, nullptr, nullptr, nullptr, nullptr)));
-    SharedKeysSnapshot::Key subkey;
+    RegistrationKeysSnapshot::Key subkey;
     subkey.name.assign(name.data(), nameChars);
     UniqueRegKey opened;
     RETURN_IF_FAILED(HRESULT_FROM_WIN32(RegOpenKeyExW(key, subkey.name.c_str(), 0, KEY_READ, opened.put())));
@@ -45,25 +52,25 @@ HRESULT ReadTree(HKEY key, SharedKeysSnapshot::Key& tree) {
   return S_OK;
 }
 
-HRESULT WriteTree(HKEY parent, const SharedKeysSnapshot::Key& tree) {
+HRESULT WriteTree(HKEY parent, const RegistrationKeysSnapshot::Key& tree) {
   UniqueRegKey key;
   RETURN_IF_FAILED(HRESULT_FROM_WIN32(RegCreateKeyExW(parent, tree.name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                                       KEY_WRITE, nullptr, key.put(), nullptr)));
-  for (const SharedKeysSnapshot::Value& value : tree.values) {
+  for (const RegistrationKeysSnapshot::Value& value : tree.values) {
     RETURN_IF_FAILED(HRESULT_FROM_WIN32(RegSetValueExW(key.get(), value.name.c_str(), 0, value.type,
                                                        value.data.data(), static_cast<DWORD>(value.data.size()))));
   }
-  for (const SharedKeysSnapshot::Key& subkey : tree.subkeys) RETURN_IF_FAILED(WriteTree(key.get(), subkey));
+  for (const RegistrationKeysSnapshot::Key& subkey : tree.subkeys) RETURN_IF_FAILED(WriteTree(key.get(), subkey));
   return S_OK;
 }
 
 }  // namespace
 
-HRESULT SharedKeysSnapshot::Take() {
+HRESULT RegistrationKeysSnapshot::Take(Keys keys) {
   const ClassesLocation location = CurrentClassesLocation();
   root_ = location.root;
   keys_.clear();
-  for (const std::wstring& name : SharedKeyNames()) {
+  for (const std::wstring& name : KeyNames(keys)) {
     Key key;
     key.name = location.prefix + name;
     UniqueRegKey opened;
@@ -76,7 +83,7 @@ HRESULT SharedKeysSnapshot::Take() {
   return S_OK;
 }
 
-HRESULT SharedKeysSnapshot::PutBack() const {
+HRESULT RegistrationKeysSnapshot::PutBack() const {
   for (const Key& key : keys_) RETURN_IF_FAILED(WriteTree(root_, key));
   return S_OK;
 }
