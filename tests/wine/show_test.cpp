@@ -114,6 +114,23 @@ TEST_F(ShowTest, CustomCommandStartsTheProgramWithTheQuotedUrl) {
   EXPECT_EQ(L"true", BstrText(useStart.get())) << "a custom command switches UseStartCmd on";
 }
 
+// A viewer in a folder whose name holds characters outside ASCII, written as
+// they are next to an escape: the program is found and started.
+TEST_F(ShowTest, CustomCommandPathOutsideAscii) {
+  const std::wstring folder = L"C:\\zevevov-B\u00fccher \u00e9t\u00e9";
+  const std::wstring viewer = folder + L"\\viewer.exe";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW(testing_paths::ToolPath(L"recorder").c_str(), viewer.c_str(), FALSE));
+  fixture_.SetDocument(Quoted(viewer) + L"%20{0}");
+  ASSERT_EQ(S_OK, this->viewer()->Show());
+  EXPECT_EQ(0, ReturnCode()) << testing::PrintToString(LastErrorText());
+  std::vector<std::wstring> lines = recorder_.WaitForLines(1);
+  ASSERT_EQ(1u, lines.size());
+  EXPECT_EQ(Quoted(viewer) + L" " + Quoted(kDocumentUrl), lines[0]);
+  DeleteFileW(viewer.c_str());
+  RemoveDirectoryW(folder.c_str());
+}
+
 TEST_F(ShowTest, ShowExTakesTheDocumentIdAndTwoPlaceholdersGetTheUrlTwice) {
   const std::wstring recorder = testing_paths::ToolPath(L"recorder");
   fixture_.SetDocument(Quoted(recorder) + L" {0} --again {0}");
