@@ -28,8 +28,10 @@ target_link_options(zevevov PRIVATE -s -Wl,--gc-sections -Wl,--dynamicbase -Wl,-
 # The 32-bit file registers no SEH handler (exceptions unwind through DWARF
 # tables, and the C runtime's start-up sets up no SEH frame), so it says so in
 # place of a SafeSEH table; the 64-bit file takes the full ASLR range.
+# The preferred base is fixed: the linker's automatic one is a hash of the
+# output path, so two build folders would give two different files.
 if(DLL_BITS EQUAL 32)
-  target_link_options(zevevov PRIVATE -Wl,--no-seh)
+  target_link_options(zevevov PRIVATE -Wl,--no-seh -Wl,--image-base=0x67A40000)
 else()
-  target_link_options(zevevov PRIVATE -Wl,--high-entropy-va)
+  target_link_options(zevevov PRIVATE -Wl,--high-entropy-va -Wl,--image-base=0x267A40000)
 endif()
