@@ -145,11 +145,11 @@ TEST_F(ShowTest, ShowExTakesTheDocumentIdAndTwoPlaceholdersGetTheUrlTwice) {
 }
 
 TEST_F(ShowTest, StartCommandReachesTheProtocolHandler) {
-  // Wine's cmd hands START its arguments before delayed expansion (measured:
-  // `cmd /V:ON /C START "" !URL!` reaches no protocol handler, where
-  // `cmd /V:ON /C echo !URL!` prints the URL), so the START path's delivery
-  // cannot be shown here; the native Show tests check its command and block.
-  GTEST_SKIP() << "Wine's START does not apply delayed expansion to its arguments";
+  // Under Wine `cmd /V:ON /C START "" !URL!` reaches this test protocol's
+  // handler not at all (measured; `cmd /C START "" "zevtest://..."` does), so
+  // the START path's delivery is shown by the ArchiveLink test's http case
+  // and its command and block by the native Show tests.
+  GTEST_SKIP() << "Wine's START through delayed expansion does not reach a test protocol handler";
   RegisterRecorderProtocol();
   fixture_.SetDocument(L"");
   ASSERT_EQ(S_OK, viewer()->put_UseStartCmd(NewBstr(L"true").get()));
@@ -189,11 +189,10 @@ class CurrentFolder {
 // A cmd.exe in the caller's current folder (here the recorder, which would
 // record "cmd ...") must not run in place of the system's. The document id
 // holds references to cmd's own variables, which cmd would expand inside the
-// quoted URL. Wine's cmd hands START its arguments before delayed expansion
-// (measured: `cmd /V:ON /C START "" !URL!` reaches no handler, where
-// `cmd /V:ON /C echo !URL!` prints the URL), so under Wine nothing arrives and
-// the native Show tests check the command and block that keep the URL whole;
-// on Windows the handler records the URL unexpanded.
+// quoted URL. Under Wine `cmd /V:ON /C START "" !URL!` does not reach this
+// test protocol's handler (measured), so nothing arrives there and the native
+// Show tests check the command and block that keep the URL whole; on Windows
+// the handler records the URL unexpanded.
 TEST_F(ShowTest, StartCommandRunsTheSystemCmdAndKeepsPercentSigns) {
   RegisterRecorderProtocol();
   CurrentFolder folder;
