@@ -78,7 +78,7 @@ bool WindowsViewerPlatform::SystemDirectory(std::u16string& path, std::uint32_t&
 }
 
 std::u16string WindowsViewerPlatform::EnvironmentStrings() {
-  const UniqueEnvironmentBlock block;
+  const UniqueEnvironmentBlock block(GetEnvironmentStringsW());
   if (block.get() == nullptr) return {};
   // Entries follow each other, each with its NUL; an empty one ends the block.
   const wchar_t* end = block.get();
