@@ -35,9 +35,12 @@ ERROR_PAGE_COLOUR = tuple(bytes.fromhex(ERROR_PAGE_BACKGROUND.lstrip("#")))
 # A page, not a blank: pixels that differ from the most common colour.
 MIN_OTHER_PIXELS = 1000
 
-WINE_TIMEOUT_S = 120
-REQUEST_TIMEOUT_S = 60
-SCREENSHOT_TIMEOUT_S = 120
+# Limits stretch by ZEVEVOV_TIME_SCALE where everything runs slower (the
+# emulated x86 guest sets it).
+TIME_SCALE = int(os.environ.get("ZEVEVOV_TIME_SCALE", "1"))
+WINE_TIMEOUT_S = 120 * TIME_SCALE
+REQUEST_TIMEOUT_S = 60 * TIME_SCALE
+SCREENSHOT_TIMEOUT_S = 120 * TIME_SCALE
 
 LONG_ID = ("SCAN/2024/03 " + "0123456789" * 20)[:200]
 # 400 two-byte characters escape to 2,400 characters, more than a value may take.

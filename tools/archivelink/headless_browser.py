@@ -21,7 +21,10 @@ import time
 
 BROWSER = "chromium"
 WINDOW_SIZE = "900,500"
-TIMEOUT_S = 90
+# Limits stretch by ZEVEVOV_TIME_SCALE where everything runs slower (the
+# emulated x86 guest sets it).
+TIME_SCALE = int(os.environ.get("ZEVEVOV_TIME_SCALE", "1"))
+TIMEOUT_S = 90 * TIME_SCALE
 INDEX_NAME = "screenshots.jsonl"
 
 # Without these, Chromium on a machine without network access or display
