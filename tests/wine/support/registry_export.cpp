@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/win/unique_handle.h"
-#include "process_runner.h"
+#include "base/win/unique_reg_key.h"
 
 namespace {
 
@@ -49,19 +49,71 @@ std::string Narrow(const std::wstring& text) {
   return bytes;
 }
 
+// RegSaveKey needs the backup privilege switched on in the process's token.
+bool EnableBackupPrivilege() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) return false;
+  const UniqueHandle owner(token);
+  TOKEN_PRIVILEGES privileges{};
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  if (!LookupPrivilegeValueW(nullptr, L"SeBackupPrivilege", &privileges.Privileges[0].Luid)) return false;
+  return AdjustTokenPrivileges(owner.get(), FALSE, &privileges, 0, nullptr, nullptr) && GetLastError() == ERROR_SUCCESS;
+}
+
+std::wstring Widened(const std::string& bytes) {
+  const int size = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring text(size, L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
+  return text;
+}
+
+// Wine's registry server saves a branch as text: each key as "[path] seconds"
+// relative to the saved key, with its backslashes doubled, then "#time=" with
+// its last-write time, then its values. Writing a key and taking it away again
+// changes its parent's times, so the times go; each key becomes
+// "[ROOT\path]" as reg export writes it.
+std::wstring InExportShape(const std::wstring& savedKey, const std::wstring& saved) {
+  std::wstring shaped;
+  for (const std::wstring& raw : Lines(saved)) {
+    const std::wstring line = !raw.empty() && raw.back() == L'\r' ? raw.substr(0, raw.size() - 1) : raw;
+    if (line.rfind(L"#time=", 0) == 0) continue;
+    const size_t close = line.rfind(L"] ");
+    if (!line.empty() && line[0] == L'[' && close != std::wstring::npos) {
+      std::wstring path;
+      for (size_t i = 1; i < close; ++i) {
+        path += line[i];
+        if (line[i] == L'\\' && i + 1 < close && line[i + 1] == L'\\') ++i;
+      }
+      shaped += L"[" + savedKey + L"\\" + path + L"]\n";
+      continue;
+    }
+    shaped += line + L"\n";
+  }
+  return shaped;
+}
+
 }  // namespace
 
 std::wstring ExportRegistryKey(const std::wstring& key, const std::wstring& options) {
+  const size_t slash = key.find(L'\\');
+  const std::wstring root = key.substr(0, slash);
+  const std::wstring path = slash == std::wstring::npos ? L"" : key.substr(slash + 1);
+  HKEY rootKey = root == L"HKLM" ? HKEY_LOCAL_MACHINE : root == L"HKCU" ? HKEY_CURRENT_USER : nullptr;
+  if (rootKey == nullptr) return L"";
+  const REGSAM view = options == L"/reg:64" ? KEY_WOW64_64KEY : options == L"/reg:32" ? KEY_WOW64_32KEY : 0;
+  UniqueRegKey opened;
+  if (RegOpenKeyExW(rootKey, path.c_str(), 0, KEY_READ | view, opened.put()) != ERROR_SUCCESS) return L"";
+  if (!EnableBackupPrivilege()) return L"";
   wchar_t folder[MAX_PATH];
   GetTempPathW(MAX_PATH, folder);
   const std::wstring file = std::wstring(folder) + L"zevevov-export.reg";
   DeleteFileW(file.c_str());
-  const long exitCode = RunProcess(SystemProgram(L"reg.exe") + L" export " + key + L" \"" + file + L"\" /y " + options);
+  const LONG saved = RegSaveKeyW(opened.get(), file.c_str(), nullptr);
   const std::string bytes = FileBytes(file);
   DeleteFileW(file.c_str());
-  if (exitCode != 0 || bytes.size() < sizeof(wchar_t)) return L"";
-  // UTF-16 after a byte order mark.
-  return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()) + 1, bytes.size() / sizeof(wchar_t) - 1);
+  if (saved != ERROR_SUCCESS || bytes.empty()) return L"";
+  return InExportShape(key, Widened(bytes));
 }
 
 std::wstring ExportSoftware() {
