@@ -30,7 +30,10 @@ target_link_options(zevevov PRIVATE -s -Wl,--gc-sections -Wl,--dynamicbase -Wl,-
 # place of a SafeSEH table; the 64-bit file takes the full ASLR range.
 # The preferred base is fixed: the linker's automatic one is a hash of the
 # output path, so two build folders would give two different files.
+# The 32-bit file links its own registry of unwind frames: the runtime's
+# leaves a semaphore open on every unload (server/frame_table.cpp).
 if(DLL_BITS EQUAL 32)
+  target_sources(zevevov PRIVATE server/frame_table.cpp)
   target_link_options(zevevov PRIVATE -Wl,--no-seh -Wl,--image-base=0x67A40000)
 else()
   target_link_options(zevevov PRIVATE -Wl,--high-entropy-va -Wl,--image-base=0x267A40000)

@@ -218,3 +218,25 @@ TEST(LibraryUnload, LoadUnloadCyclesKeepNothing) {
       << "committed private memory grew by " << grown << " bytes in " << kCycles << " cycles";
   EXPECT_LE(handlesAfter, handlesBefore) << "handles before " << handlesBefore << ", after " << handlesAfter;
 }
+
+// A C++ exception thrown and caught inside the library unwinds on every load,
+// each of which registers the library's unwind frames anew. The string's
+// length word claims more characters than a 32-bit string can hold, so the
+// runtime throws before it reads one; a 64-bit string could hold them.
+TEST(LibraryUnload, ExceptionsInsideTheLibraryUnwindOnEveryLoad) {
+  if (sizeof(void*) == 8) GTEST_SKIP() << "a 64-bit string takes the claimed length";
+  struct {
+    DWORD bytes;
+    wchar_t text[2];
+  } overlong{0xfffffffe, L"x"};
+  for (int load = 0; load < 3; ++load) {
+    LoadedServer server;
+    ASSERT_TRUE(server.loaded());
+    ComRef<IClassFactory> factory(server.ViewerClassObject());
+    ASSERT_TRUE(factory);
+    ComRef<IDorvex_ZevEvover> viewer;
+    ASSERT_HR(S_OK, factory->CreateInstance(nullptr, IID_IDorvex_ZevEvover, reinterpret_cast<void**>(viewer.put())));
+    EXPECT_HR(E_UNEXPECTED, viewer->AddCC(overlong.text)) << "load " << load;
+    EXPECT_HR(S_OK, viewer->ClearCC()) << "load " << load;
+  }
+}
