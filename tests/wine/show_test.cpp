@@ -277,7 +277,9 @@ TEST_F(ShowTest, StartCommandRunsTheSystemCmdAndKeepsPercentSigns) {
   EXPECT_EQ(0, ReturnCode()) << testing::PrintToString(LastErrorText());
   const std::wstring url =
       std::wstring(kScheme) + L"://host/r/.archiveLink?viewDoc&contRep=A1&docID=%CMDCMDLINE%%2c%CMDCMDLINE:~5%!x!";
-  // The handler's line, and no second one from a planted cmd.
+  // The handler's line (cmd, START and the handler take seconds to start under
+  // emulation), then a while for a second one from a planted cmd.
+  ASSERT_EQ(1u, recorder_.WaitForLines(1).size()) << "the handler was not started";
   const std::vector<std::wstring> lines = recorder_.WaitForLines(2, 3000);
   ASSERT_EQ(1u, lines.size()) << testing::PrintToString(lines);
   EXPECT_EQ(Quoted(testing_paths::ToolPath(L"recorder")) + L" " + Quoted(url), lines[0]);
