@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "base/win/unique_reg_key.h"
 #include "process_runner.h"
 #include "registry_export.h"
 #include "test_bitness.h"
@@ -48,6 +49,14 @@ class SideBySideTest : public testing::Test {
                 x32 + L"inproc_client.exe"};
     bits_[1] = {"64-bit", SystemProgram(L"regsvr32.exe"), testing_paths::DllPath(),
                 testing_paths::ToolPath(L"inproc_client")};
+    // Unregistration leaves the shared AppID and CLSID keys where it found
+    // none; they stand in every prefix that saw a registration before, and
+    // each order must end where it started apart from them.
+    for (const wchar_t* shared : {L"Software\\Classes\\AppID", L"Software\\Classes\\CLSID"}) {
+      UniqueRegKey key;
+      ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, shared, 0, nullptr, 0, KEY_READ, nullptr, key.put(),
+                                               nullptr));
+    }
   }
   void TearDown() override {
     for (const Bitness& b : bits_) {
