@@ -7,12 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "VeltaraDeskZevEvov.h"
 #include "base/win/com_ref.h"
+#include "base/win/unique_module.h"
 #include "child_process.h"
 #include "idle_outer.h"
 #include "loaded_server.h"
@@ -20,6 +22,7 @@
 #include "process_runner.h"
 #include "tests/support/hresult_check.h"
 #include "test_bitness.h"
+#include "test_paths.h"
 
 namespace {
 
@@ -240,3 +243,65 @@ TEST(LibraryUnload, ExceptionsInsideTheLibraryUnwindOnEveryLoad) {
     EXPECT_HR(S_OK, viewer->ClearCC()) << "load " << load;
   }
 }
+
+#ifndef _WIN64
+// Every export is called as __stdcall, and a 32-bit stdcall function takes its
+// own arguments off the stack. An export built as __cdecl leaves them there;
+// callers that address their locals through a frame pointer never notice, so
+// only the stack pointer shows it. The thunk pushes the arguments, calls, and
+// gives how many bytes the call left on the stack.
+extern "C" std::uint32_t StackLeftByCall(FARPROC function, const std::uintptr_t* arguments, int count);
+asm(".text\n"
+    ".globl _StackLeftByCall\n"
+    "_StackLeftByCall:\n"
+    "  push %ebp\n"
+    "  mov %esp, %ebp\n"
+    "  push %esi\n"
+    "  push %edi\n"
+    "  mov 12(%ebp), %esi\n"
+    "  mov 16(%ebp), %ecx\n"
+    "  mov %esp, %edi\n"
+    "1:\n"
+    "  test %ecx, %ecx\n"
+    "  jz 2f\n"
+    "  dec %ecx\n"
+    "  push (%esi,%ecx,4)\n"
+    "  jmp 1b\n"
+    "2:\n"
+    "  call *8(%ebp)\n"
+    "  mov %edi, %eax\n"
+    "  sub %esp, %eax\n"
+    "  mov %edi, %esp\n"
+    "  pop %edi\n"
+    "  pop %esi\n"
+    "  pop %ebp\n"
+    "  ret\n");
+
+TEST(LibraryExports, EachExportTakesItsArgumentsOffTheStack) {
+  UniqueModule library(LoadLibraryW(testing_paths::DllPath().c_str()));
+  ASSERT_TRUE(library);
+  IUnknown* object = nullptr;
+  const std::uintptr_t getClassObject[] = {reinterpret_cast<std::uintptr_t>(&CLSID_Dorvex_ZevEvover),
+                                           reinterpret_cast<std::uintptr_t>(&IID_IClassFactory),
+                                           reinterpret_cast<std::uintptr_t>(&object)};
+  // Nothing is registered here: an unregistration finds nothing to do.
+  const std::uintptr_t install[] = {FALSE, 0};
+  const struct {
+    const char* name;
+    const std::uintptr_t* arguments;
+    int count;
+  } exports[] = {
+      {"DllGetClassObject", getClassObject, 3},
+      {"DllInstall", install, 2},
+      {"DllCanUnloadNow", nullptr, 0},
+  };
+  for (const auto& e : exports) {
+    SCOPED_TRACE(e.name);
+    const FARPROC function = GetProcAddress(library.get(), e.name);
+    ASSERT_NE(nullptr, function);
+    EXPECT_EQ(0u, StackLeftByCall(function, e.arguments, e.count)) << "bytes of arguments left on the stack";
+  }
+  ASSERT_NE(nullptr, object);
+  object->Release();
+}
+#endif
