@@ -50,9 +50,12 @@ class SideBySideTest : public testing::Test {
     bits_[1] = {"64-bit", SystemProgram(L"regsvr32.exe"), testing_paths::DllPath(),
                 testing_paths::ToolPath(L"inproc_client")};
     // Unregistration leaves the shared AppID and CLSID keys where it found
-    // none; they stand in every prefix that saw a registration before, and
-    // each order must end where it started apart from them.
-    for (const wchar_t* shared : {L"Software\\Classes\\AppID", L"Software\\Classes\\CLSID"}) {
+    // none, and per user, with both DLLs in Wine's one user class key, an
+    // empty TypeLib key as well; they stand in every prefix that saw a
+    // registration before, and each order must end where it started apart
+    // from them.
+    for (const wchar_t* shared :
+         {L"Software\\Classes\\AppID", L"Software\\Classes\\CLSID", L"Software\\Classes\\TypeLib"}) {
       UniqueRegKey key;
       ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, shared, 0, nullptr, 0, KEY_READ, nullptr, key.put(),
                                                nullptr));
