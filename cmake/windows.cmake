@@ -74,6 +74,11 @@ ExternalProject_Add(zevevov
 # and the Wine tests read the viewer's trace through it.
 add_library(trace_capture STATIC tools/trace_capture/debug_capture.cpp)
 target_link_libraries(trace_capture PUBLIC base)
+# Snapshots of a registry branch, saved by the registry server itself: the Wine
+# tests and the install test (tools/registry_snapshot) compare them.
+add_library(registry_export STATIC tools/registry_export/registry_export.cpp)
+target_include_directories(registry_export PUBLIC ${CMAKE_SOURCE_DIR}/tools/registry_export)
+target_link_libraries(registry_export PUBLIC base)
 
 # Programs the tests and the demo start.
 add_executable(recorder tools/recorder.cpp)
@@ -84,7 +89,9 @@ target_link_libraries(tracecap PRIVATE trace_capture)
 target_link_libraries(inproc_client PRIVATE viewer_win)
 add_executable(http_fetch tools/http_fetch.cpp)
 target_link_libraries(http_fetch PRIVATE winhttp)
-set(TOOL_TARGETS recorder library_info tracecap inproc_client http_fetch)
+add_executable(registry_snapshot tools/registry_snapshot.cpp)
+target_link_libraries(registry_snapshot PRIVATE registry_export)
+set(TOOL_TARGETS recorder library_info tracecap inproc_client http_fetch registry_snapshot)
 foreach(tool IN LISTS TOOL_TARGETS)
   target_link_libraries(${tool} PRIVATE base)
   target_link_options(${tool} PRIVATE -municode)
@@ -101,13 +108,12 @@ add_library(wine_test_support STATIC
   tests/wine/support/process_figures.cpp
   tests/wine/support/process_runner.cpp
   tests/wine/support/recorder_output.cpp
-  tests/wine/support/registry_export.cpp
   tests/wine/support/registry_probe.cpp
   tests/wine/support/test_main.cpp
   tests/wine/support/test_paths.cpp
   tests/wine/support/test_registration.cpp)
 target_include_directories(wine_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests/wine/support)
-target_link_libraries(wine_test_support PUBLIC viewer_win registrar_win trace_capture test_support GTest::gtest version)
+target_link_libraries(wine_test_support PUBLIC viewer_win registrar_win trace_capture registry_export test_support GTest::gtest version)
 
 # The private prefix lives for one test run: made fresh before the first Wine
 # test, its server shut down after the last.

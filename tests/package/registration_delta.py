@@ -4,9 +4,10 @@
   registration_delta.py BEFORE MSI REGSVR32 [--without-32bit]
   registration_delta.py --same BEFORE AFTER
 
-Each argument is a folder of registry exports (reg export, UTF-16) taken from
-one prefix: before anything, with the package installed, with the same DLLs
-registered by regsvr32 instead. The deltas against BEFORE must match key by key
+Each argument is a folder of registry snapshots (tools/registry_snapshot:
+UTF-8, a "[ROOT\\path]" line a key, then its values as the registry server
+writes them) taken from one prefix: before anything, with the package
+installed, with the same DLLs registered by regsvr32 instead. The deltas against BEFORE must match key by key
 and value by value, but for the differences listed in EXPLAINED. Prints both
 deltas side by side and exits 1 on any unexplained difference. With --same,
 AFTER must equal BEFORE with no exception (keys Wine writes by itself aside)."""
@@ -35,8 +36,8 @@ WITHOUT_32BIT = ("the 32-bit DLL's rows",
 
 
 def read_export(path):
-    """{key: {value name: value text}} of one reg export file."""
-    text = open(path, "rb").read().decode("utf-16")
+    """{key: {value name: value text}} of one snapshot file."""
+    text = open(path, encoding="utf-8").read()
     keys, key, pending = {}, None, ""
     for line in text.splitlines():
         if pending:
@@ -44,12 +45,20 @@ def read_export(path):
         if line.endswith("\\") and not line.startswith("["):
             pending = line[:-1]
             continue
+        if line.startswith("#"):
+            continue  # the server's own notes on a key: its class, a link
         if line.startswith("[") and line.endswith("]"):
             key = line[1:-1]
             keys.setdefault(key, {})
         elif key is not None and "=" in line:
             name, value = line.split("=", 1) if line.startswith("@") else re.match(r'^("(?:[^"\\]|\\.)*")=(.*)$', line).groups()
             keys[key][name] = value
+    # The server writes a key without values only where it has no subkeys:
+    # every key's parents exist as well.
+    for key in list(keys):
+        while "\\" in key:
+            key = key.rsplit("\\", 1)[0]
+            keys.setdefault(key, {})
     return keys
 
 

@@ -41,14 +41,6 @@ std::wstring WithoutWineOwnKey(const std::wstring& text) {
   return kept;
 }
 
-std::string Narrow(const std::wstring& text) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                       nullptr);
-  std::string bytes(size, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
-  return bytes;
-}
-
 // RegSaveKey needs the backup privilege switched on in the process's token.
 bool EnableBackupPrivilege() {
   HANDLE token = nullptr;
@@ -95,6 +87,14 @@ std::wstring InExportShape(const std::wstring& savedKey, const std::wstring& sav
 
 }  // namespace
 
+std::string InUtf8(const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                       nullptr);
+  std::string bytes(size, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+  return bytes;
+}
+
 std::wstring ExportRegistryKey(const std::wstring& key, const std::wstring& options) {
   const size_t slash = key.find(L'\\');
   const std::wstring root = key.substr(0, slash);
@@ -136,8 +136,8 @@ std::string FirstDifference(const std::wstring& before, const std::wstring& afte
   std::ostringstream out;
   out << "first difference at line " << i + 1 << ":";
   for (size_t j = i > 2 ? i - 2 : 0; j < i + 3; ++j) {
-    out << "\n  before: " << (j < a.size() ? Narrow(a[j]) : "<end>");
-    out << "\n  after:  " << (j < b.size() ? Narrow(b[j]) : "<end>");
+    out << "\n  before: " << (j < a.size() ? InUtf8(a[j]) : "<end>");
+    out << "\n  after:  " << (j < b.size() ? InUtf8(b[j]) : "<end>");
   }
   return out.str();
 }

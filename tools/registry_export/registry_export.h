@@ -16,6 +16,9 @@ std::wstring ExportRegistryKey(const std::wstring& key, const std::wstring& opti
 // made.
 std::wstring ExportSoftware();
 
+// TEXT as UTF-8, for files and messages.
+std::string InUtf8(const std::wstring& text);
+
 // The first line where two exports differ, with its neighbours, for a failure
 // message; empty when they are equal.
 std::string FirstDifference(const std::wstring& before, const std::wstring& after);
