@@ -206,26 +206,31 @@ add_dependencies(wine_bench zevevov)
 
 # The installer packages hold both DLLs, so the 64-bit tree tests them (after
 # scripts/build has built the 32-bit tree too). Each package test works in a
-# folder and, for the install test, a win64 prefix of its own. The two-folder
+# folder and, for the install tests, prefixes of its own. The two-folder
 # reproducibility check builds the whole tree twice more: scripts/reproducible
 # runs it on its own.
 if(DLL_BITS EQUAL 64)
   set(PACKAGE_TEST_DIR ${CMAKE_BINARY_DIR}/package-tests)
-  # The packages are built apart from the install tests: the x86 package's
-  # needs 32-bit code running and so may run in the x86 guest, where nothing
-  # is built. The x64 package's test takes its 32-bit halves (the 32-bit
-  # script client, regsvr32 of the 32-bit DLL) where this machine runs them;
-  # scripts/test-32bit --all runs them in the guest.
+  # The packages are built apart from the install tests: the 32-bit checks
+  # need 32-bit code running and so may run in the x86 guest, where nothing is
+  # built. package.install_x32 checks the x86 package in a win32 prefix and,
+  # where this machine runs no 32-bit code, the x64 package once more with its
+  # 32-bit halves (the 32-bit script client and zevshow, regsvr32 of the 32-bit
+  # DLL), which package.install then leaves out.
   add_test(NAME package.build COMMAND ${CMAKE_SOURCE_DIR}/tests/package/install_test
     --build-packages ${PACKAGE_TEST_DIR}/packages)
   add_test(NAME package.install COMMAND ${CMAKE_SOURCE_DIR}/tests/package/install_test
     --packages ${PACKAGE_TEST_DIR}/packages ${PACKAGE_TEST_DIR}/install x64 upgrade)
-  add_test(NAME package.install_x86 COMMAND ${CMAKE_SOURCE_DIR}/tests/package/install_test
-    --packages ${PACKAGE_TEST_DIR}/packages ${PACKAGE_TEST_DIR}/install-x86 x86)
+  set(PACKAGE_X32_PARTS x86)
+  if(NOT WINE_RUNS_32BIT)
+    list(APPEND PACKAGE_X32_PARTS x64)
+  endif()
+  add_test(NAME package.install_x32 COMMAND ${CMAKE_SOURCE_DIR}/tests/package/install_test
+    --packages ${PACKAGE_TEST_DIR}/packages ${PACKAGE_TEST_DIR}/install-x32 ${PACKAGE_X32_PARTS})
   add_test(NAME package.sign COMMAND ${CMAKE_SOURCE_DIR}/tests/package/sign_test ${PACKAGE_TEST_DIR}/sign)
   set_tests_properties(package.build PROPERTIES TIMEOUT 1200 RUN_SERIAL TRUE FIXTURES_SETUP packages)
   set_tests_properties(package.install PROPERTIES TIMEOUT 1800 RUN_SERIAL TRUE FIXTURES_REQUIRED packages)
-  set_tests_properties(package.install_x86 PROPERTIES TIMEOUT 1800 RUN_SERIAL TRUE
+  set_tests_properties(package.install_x32 PROPERTIES TIMEOUT 1800 RUN_SERIAL TRUE
     FIXTURES_REQUIRED "packages;wine_32bit" LABELS x32)
   # scripts/package stages in one folder of the tree: the package tests take turns.
   set_tests_properties(package.sign PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)

@@ -30,6 +30,15 @@ EXPLAINED = [
      re.compile(r"\\TypeLib\\[^\\]+\\[^\\]+\\FLAGS\|@$", re.I),
      "the rows carry the library's own flags (0, as RegisterTypeLib on Windows writes them); Wine's RegisterTypeLib adds 8"),
 ]
+# Windows keeps one HKCR key for both registry views but for these, which each
+# view has of its own; the rest (ProgIDs among them) is shared.
+OWN_PER_VIEW = {"clsid", "interface", "typelib", "appid", "directshow", "media type", "mediafoundation"}
+IN_32BIT_CLASSES = re.compile(r"^(HKLM\\Software\\)(?:Classes\\Wow6432Node|Wow6432Node\\Classes)\\([^\\|]+)(.*)$", re.I)
+SHARED_32BIT_ROWS = ("the 32-bit component's ProgIDs in the 32-bit view's own Classes key",
+                     "Windows shares these keys between the views, so there they are the rows "
+                     "of the 64-bit view; Wine's msiexec writes a 32-bit component's HKCR rows under "
+                     "Classes\\Wow6432Node where its regsvr32 writes them in the shared key. "
+                     "Each such row must agree with the shared one")
 WITHOUT_32BIT = ("the 32-bit DLL's rows",
                  re.compile(r"\\Wow6432Node\\|\\win32\|", re.I),
                  "regsvr32 of the 32-bit DLL needs a 32-bit process, which this machine cannot run")
@@ -85,6 +94,24 @@ def delta(before, after):
     return out
 
 
+def with_shared_rows_folded(changes):
+    """CHANGES with each row of a shared key in the 32-bit view's Classes moved
+    onto the shared key; a row that disagrees with the shared one stays apart
+    and marked. Returns the folded changes and how many rows moved."""
+    folded, moved = {}, 0
+    for entry, value in changes.items():
+        match = IN_32BIT_CLASSES.match(entry)
+        if match and match.group(2).lower() not in OWN_PER_VIEW:
+            shared = match.group(1) + "Classes\\" + match.group(2) + match.group(3)
+            if changes.get(shared, value) == value:
+                folded[shared] = value
+                moved += 1
+                continue
+            value = f"{value} (the shared key has {changes[shared]})"
+        folded[entry] = value
+    return folded, moved
+
+
 def same(before_folder, after_folder):
     changes = delta(read_folder(before_folder), read_folder(after_folder))
     for entry, value in sorted(changes.items()):
@@ -98,7 +125,8 @@ def main():
         return same(sys.argv[2], sys.argv[3])
     before, msi, regsvr = (read_folder(sys.argv[i]) for i in (1, 2, 3))
     explained = EXPLAINED + ([WITHOUT_32BIT] if "--without-32bit" in sys.argv else [])
-    from_msi, from_regsvr = delta(before, msi), delta(before, regsvr)
+    from_msi, moved = with_shared_rows_folded(delta(before, msi))
+    from_regsvr, _ = with_shared_rows_folded(delta(before, regsvr))
     failures, reasons_used = 0, set()
     print(f"{'':2} {'entry':100} {'package':45} regsvr32")
     for entry in sorted(set(from_msi) | set(from_regsvr), key=str.lower):
@@ -113,6 +141,8 @@ def main():
         else:
             reasons_used.add(reason[0])
             print(f"~  {entry:100} {a:45} {b}   ({reason[0]})")
+    if moved:
+        print(f"{moved} package rows compared as shared keys: {SHARED_32BIT_ROWS[0]}: {SHARED_32BIT_ROWS[1]}")
     print("Differences, each explained:")
     for what, _, why in explained:
         if what in reasons_used:
