@@ -44,7 +44,9 @@ T Load(const Byte* p) {
   return value;
 }
 
-const Byte* ReadUleb128(const Byte* p, Address& out) {
+// LEB128: seven bits a byte, the lowest first, while the top bit is set; a
+// signed value extends the sign bit of its last byte.
+const Byte* ReadLeb128(const Byte* p, bool isSigned, Address& out) {
   Address value = 0;
   unsigned shift = 0;
   Byte byte;
@@ -53,23 +55,13 @@ const Byte* ReadUleb128(const Byte* p, Address& out) {
     if (shift < sizeof(Address) * 8) value |= static_cast<Address>(byte & 0x7f) << shift;
     shift += 7;
   } while (byte & 0x80);
+  if (isSigned && shift < sizeof(Address) * 8 && (byte & 0x40)) value |= ~static_cast<Address>(0) << shift;
   out = value;
   return p;
 }
 
-const Byte* ReadSleb128(const Byte* p, Address& out) {
-  Address value = 0;
-  unsigned shift = 0;
-  Byte byte;
-  do {
-    byte = *p++;
-    if (shift < sizeof(Address) * 8) value |= static_cast<Address>(byte & 0x7f) << shift;
-    shift += 7;
-  } while (byte & 0x80);
-  if (shift < sizeof(Address) * 8 && (byte & 0x40)) value |= ~static_cast<Address>(0) << shift;
-  out = value;
-  return p;
-}
+const Byte* ReadUleb128(const Byte* p, Address& out) { return ReadLeb128(p, false, out); }
+const Byte* ReadSleb128(const Byte* p, Address& out) { return ReadLeb128(p, true, out); }
 
 // The raw value in the format of the encoding, nothing added; nullptr for a
 // format this reader does not know.
