@@ -7,9 +7,10 @@
 Each argument is a folder of registry snapshots (tools/registry_snapshot:
 UTF-8, a "[ROOT\\path]" line a key, then its values as the registry server
 writes them) taken from one prefix: before anything, with the package
-installed, with the same DLLs registered by regsvr32 instead. The deltas against BEFORE must match key by key
-and value by value, but for the differences listed in EXPLAINED. Prints both
-deltas side by side and exits 1 on any unexplained difference. With --same,
+installed, with the same DLLs registered by regsvr32 instead. The deltas
+against BEFORE must match key by key and value by value, but for the
+differences listed in EXPLAINED. Prints both deltas side by side and exits 1
+on any unexplained difference. With --same,
 AFTER must equal BEFORE with no exception (keys Wine writes by itself aside)."""
 import os
 import re
