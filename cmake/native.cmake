@@ -68,3 +68,10 @@ add_executable(msi_rows_tests
 target_compile_definitions(msi_rows_tests PRIVATE MSI_ROWS_TEST_TYPE_LIBRARY="${MSI_ROWS_TEST_TYPE_LIBRARY}")
 target_link_libraries(msi_rows_tests PRIVATE base test_support GTest::gtest_main)
 gtest_discover_tests(msi_rows_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "native.")
+
+# The package tests' registry comparison, on planted snapshots: it must report
+# every loss, not only what was added.
+find_program(PYTHON3 python3 REQUIRED)
+add_test(NAME native.registration_delta COMMAND ${PYTHON3} -B ${CMAKE_SOURCE_DIR}/tests/package/registration_delta_test.py)
+# tools/x86-guest's cache cleanup and its stop on a signal, with a stand-in qemu.
+add_test(NAME native.x86_guest_tool COMMAND ${PYTHON3} -B ${CMAKE_SOURCE_DIR}/tests/tools/x86_guest_test.py)

@@ -45,6 +45,9 @@ WITHOUT_32BIT = ("the 32-bit DLL's rows",
                  "regsvr32 of the 32-bit DLL needs a 32-bit process, which this machine cannot run")
 
 
+REMOVED = re.compile(r"^\(removed (key|value)\)$")
+
+
 def read_export(path):
     """{key: {value name: value text}} of one snapshot file."""
     text = open(path, encoding="utf-8").read()
@@ -80,7 +83,9 @@ def read_folder(folder):
 
 
 def delta(before, after):
-    """{key|name: value} of everything added or changed, {key: None} for removed keys."""
+    """{key|name: value} of every value added or changed, "(removed value)" for
+    a value gone from a key that stays, "(new key)" and "(removed key)" under
+    key|."""
     out = {}
     for key, values in after.items():
         old = before.get(key)
@@ -89,6 +94,8 @@ def delta(before, after):
         for name, value in values.items():
             if old is None or old.get(name) != value:
                 out[key + "|" + name] = value
+        for name in (old or {}).keys() - values.keys():
+            out[key + "|" + name] = "(removed value)"
     for key in before:
         if key not in after:
             out[key + "|"] = "(removed key)"
@@ -132,13 +139,15 @@ def main():
     print(f"{'':2} {'entry':100} {'package':45} regsvr32")
     for entry in sorted(set(from_msi) | set(from_regsvr), key=str.lower):
         a, b = from_msi.get(entry, "-"), from_regsvr.get(entry, "-")
-        if a == b:
+        # Registering takes nothing away: a removal is a loss even where both do it.
+        removal = REMOVED.match(a) or REMOVED.match(b)
+        if a == b and not removal:
             print(f"   {entry:100} {a:45} {b}")
             continue
         reason = next((r for r in explained if r[1].search(entry)), None)
         if reason is None:
             failures += 1
-            print(f"!! {entry:100} {a:45} {b}   UNEXPLAINED")
+            print(f"!! {entry:100} {a:45} {b}   {'REMOVED' if removal else 'UNEXPLAINED'}")
         else:
             reasons_used.add(reason[0])
             print(f"~  {entry:100} {a:45} {b}   ({reason[0]})")
