@@ -50,7 +50,7 @@ class EndToEndTest : public testing::Test {
     RunProcess(SystemProgram(L"regsvr32.exe") + L" /u /s " + Quoted(dll_));
   }
   std::wstring dll_;
-  RecorderOutput recorder_{L"zevevov-end-to-end.txt"};
+  RecorderOutput recorder_{L"zevevov-end-to-end"};
 };
 
 TEST_F(EndToEndTest, SapLikeScriptShowsDocuments) {

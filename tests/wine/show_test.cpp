@@ -141,7 +141,7 @@ class ShowTest : public testing::Test {
   }
   IDorvex_ZevEvover* viewer() { return fixture_.viewer(); }
 
-  RecorderOutput recorder_{L"zevevov-show.txt"};
+  RecorderOutput recorder_{L"zevevov-show"};
   ViewerFixture fixture_;
 };
 

@@ -201,7 +201,7 @@ TEST(Zevshow, TestShowReportsTheLaunch) {
 
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    RecorderOutput recorderOutput(L"zevshow-show.txt");
+    RecorderOutput recorderOutput(L"zevshow-show");
     if (c.unregister) UnregisterServerForTests();
     std::vector<std::wstring> arguments = {L"--server", c.server, L"--url-root", L"/sap/bc/contentserver",
                                            L"--contrep", L"A1", L"--did", L"DOC 1&2"};

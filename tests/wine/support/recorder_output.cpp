@@ -1,11 +1,14 @@
 #include "recorder_output.h"
 
 #include "base/win/unique_handle.h"
+#include "time_scale.h"
 
-RecorderOutput::RecorderOutput(const wchar_t* fileName) {
+RecorderOutput::RecorderOutput(const wchar_t* stem) {
+  static unsigned instances = 0;
   wchar_t folder[MAX_PATH];
   GetTempPathW(MAX_PATH, folder);
-  path_ = std::wstring(folder) + fileName;
+  path_ = std::wstring(folder) + stem + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+          std::to_wstring(++instances) + L".txt";
   DeleteFileW(path_.c_str());
   SetEnvironmentVariableW(L"RECORDER_OUTPUT", path_.c_str());
 }
@@ -32,7 +35,7 @@ std::vector<std::wstring> RecorderOutput::Lines() const {
 }
 
 std::vector<std::wstring> RecorderOutput::WaitForLines(size_t count, DWORD timeoutMs) const {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  const ULONGLONG deadline = GetTickCount64() + time_scale::Scaled(timeoutMs);
   std::vector<std::wstring> lines = Lines();
   while (lines.size() < count && GetTickCount64() < deadline) {
     Sleep(50);

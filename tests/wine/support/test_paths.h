@@ -19,8 +19,9 @@ std::wstring ToolPath(const wchar_t* name);
 // tree's tests are told it (ZEVEVOV_X32_BIN); empty when not told.
 std::wstring X32BuildDirectory();
 
-// Whether 32-bit Windows programs run here (ZEVEVOV_RUNS_32BIT): the machine
-// may refuse Wine's 32-bit loader.
+// Whether this test run may start 32-bit Windows programs (ZEVEVOV_RUNS_32BIT,
+// set by ctest on the runs labelled x32): the machine may refuse Wine's 32-bit
+// loader.
 bool Runs32BitPrograms();
 
 }  // namespace testing_paths
