@@ -106,7 +106,8 @@ int CountAllocations() {
 extern "C" __attribute__((noinline)) void BenchShowOnce(ViewerCore& viewer) { viewer.Show(); }
 
 extern "C" __attribute__((noinline)) void BenchRegistrationPassOnce(registrar_test::ScriptHarness& h) {
-  registrar::RunScriptText(registrar_test::kClassScript, true, h.replacements, h.services, false);
+  registrar::RunScriptText(registrar_test::kClassScript, true, h.replacements, h.services,
+                          registrar::ClassesRoot::kAsNamed);
 }
 
 namespace {

@@ -89,6 +89,8 @@ struct SetUp {
   std::vector<std::pair<std::u16string, std::u16string>> replacements;
 };
 
+ClassesRoot Classes(bool perUser) { return perUser ? ClassesRoot::kUser : ClassesRoot::kAsNamed; }
+
 std::string AsciiPath(const std::u16string& text) {
   std::string path;
   for (const char16_t c : text) {
@@ -234,8 +236,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Prepare(whole, setUp);
   Prepare(byBlock, setUp);
   if (setUp.registerTwice) {
-    RunScriptText(text.get(), true, whole.replacements, whole.services, setUp.perUser);
-    RunScriptText(text.get(), true, byBlock.replacements, byBlock.services, setUp.perUser);
+    RunScriptText(text.get(), true, whole.replacements, whole.services, Classes(setUp.perUser));
+    RunScriptText(text.get(), true, byBlock.replacements, byBlock.services, Classes(setUp.perUser));
     RequireClean(whole);
   }
   FUZZ_REQUIRE(whole.registry.Dump() == byBlock.registry.Dump());
@@ -243,7 +245,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   byBlock.memory.failAt = setUp.failAllocation;
 
   const auto earlier = whole.registry.KeyPaths();
-  const HResult registered = RunScriptText(text.get(), true, whole.replacements, whole.services, setUp.perUser);
+  const HResult registered = RunScriptText(text.get(), true, whole.replacements, whole.services, Classes(setUp.perUser));
   RequireClean(whole);
   bool walked = false;
   const HResult registeredByBlock =
@@ -257,7 +259,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const auto afterRegister = whole.registry.KeyPaths();
   whole.memory.failAt = 0;
-  const HResult unregistered = RunScriptText(text.get(), false, whole.replacements, whole.services, setUp.perUser);
+  const HResult unregistered = RunScriptText(text.get(), false, whole.replacements, whole.services, Classes(setUp.perUser));
   RequireClean(whole);
   if (hr::Failed(unregistered)) return 0;
 

@@ -6,12 +6,21 @@
 
 namespace registrar {
 
+// Where the HKCR root blocks of a script are written.
+enum class ClassesRoot {
+  // The predefined HKEY_CLASSES_ROOT, as the script names it.
+  kAsNamed,
+  // HKEY_LOCAL_MACHINE\Software\Classes: machine-wide registration.
+  kMachine,
+  // HKEY_CURRENT_USER\Software\Classes: per-user registration.
+  kUser,
+};
+
 // Runs one registration script, given as NUL-terminated text (a script
 // resource already converted to UTF-16), in the register pass (doRegister) or
 // the unregister pass, with %name% references taken from replacements.
-// perUserRegistration moves HKCR blocks below HKEY_CURRENT_USER\Software\Classes.
 HResult RunScriptText(const char16_t* text, bool doRegister,
                       const ReplacementTable& replacements, const ScriptServices& services,
-                      bool perUserRegistration);
+                      ClassesRoot classes);
 
 }  // namespace registrar

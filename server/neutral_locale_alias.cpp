@@ -4,7 +4,7 @@
 #include <initializer_list>
 
 #include "base/win/unique_reg_key.h"
-#include "registrar/win/per_user_registration.h"
+#include "server/registry_views.h"
 
 namespace {
 
@@ -18,14 +18,15 @@ constexpr wchar_t kHelpDirKey[] = L"HELPDIR";
 // The longest key name the registry allows, and its terminator.
 constexpr DWORD kSubkeyNameChars = 256;
 
-// Where RegisterTypeLib (or its per-user variant) files libraries.
-HKEY ClassesRoot() { return registrar::PerUserRegistration() ? HKEY_CURRENT_USER : HKEY_CLASSES_ROOT; }
+// Where the registration files the library. Machine-wide, RegisterTypeLib
+// itself writes through HKEY_CLASSES_ROOT: into the user's classes where they
+// hold the library's keys already, as the platform decides.
+HKEY ClassesRoot() { return CurrentClassesLocation().root; }
 
 std::wstring LibraryKey(const TLIBATTR& attributes) {
   wchar_t guid[kGuidTextChars];
   StringFromGUID2(attributes.guid, guid, kGuidTextChars);
-  const std::wstring prefix = registrar::PerUserRegistration() ? L"Software\\Classes\\TypeLib\\" : L"TypeLib\\";
-  return prefix + guid;
+  return std::wstring(CurrentClassesLocation().prefix) + L"TypeLib\\" + guid;
 }
 
 std::wstring VersionKey(const TLIBATTR& attributes) {

@@ -26,18 +26,17 @@ bool HasOtherView() {
 }  // namespace
 
 ClassesLocation CurrentClassesLocation() {
-  if (registrar::PerUserRegistration()) return {HKEY_CURRENT_USER, kClassesPrefix};
-  return {HKEY_CLASSES_ROOT, L""};
+  // HKEY_CLASSES_ROOT would merge the user's classes into the machine's, and
+  // write into the user's where a key exists there: each scope is named.
+  return {registrar::PerUserRegistration() ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, kClassesPrefix};
 }
 
 bool ClassRegisteredInOtherView(HMODULE module) {
   if (!HasOtherView()) return false;
-  // HKEY_CLASSES_ROOT would merge the user's classes into the machine's: each
-  // scope is looked up where it is written.
-  const HKEY root = registrar::PerUserRegistration() ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-  const std::wstring key = std::wstring(kClassesPrefix) + kClassServerKey;
+  const ClassesLocation classes = CurrentClassesLocation();
+  const std::wstring key = std::wstring(classes.prefix) + kClassServerKey;
   UniqueRegKey opened;
-  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | kOtherView, opened.put()) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(classes.root, key.c_str(), 0, KEY_READ | kOtherView, opened.put()) != ERROR_SUCCESS) return false;
   wchar_t server[kModulePathCapacity];
   DWORD bytes = sizeof server;
   DWORD type = REG_NONE;

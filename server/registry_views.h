@@ -12,8 +12,9 @@
 #include <string>
 
 // Where the registration scripts write HKCR: below HKEY_CURRENT_USER for a
-// per-user registration, else HKEY_CLASSES_ROOT; keys below root start with
-// prefix.
+// per-user registration, else below HKEY_LOCAL_MACHINE (Software\Classes in
+// both); keys below root start with prefix. Open each path in one call: a
+// 32-bit process walking Software, then Classes, would reach Wow6432Node.
 struct ClassesLocation {
   HKEY root;
   const wchar_t* prefix;

@@ -71,7 +71,8 @@ HRESULT CRegObject::RunScriptResource(LPCWSTR moduleFile, UINT id, LPCWSTR type,
   VariantNumberConversion numbers;
   TaskMemory memory;
   const ScriptServices services{registry, compare_, numbers, memory};
-  return RunScriptText(AsUtf16(text), doRegister, table_, services, PerUserRegistration());
+  return RunScriptText(AsUtf16(text), doRegister, table_, services,
+                       PerUserRegistration() ? ClassesRoot::kUser : ClassesRoot::kMachine);
 }
 
 }  // namespace registrar

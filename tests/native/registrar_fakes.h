@@ -189,6 +189,16 @@ class FakeRegistry final : public RegistryAccess {
   // Closing a handle of this key fails with an invalid-handle error, though
   // the handle is gone afterwards.
   void FailClose(const std::string& path) { failClose_.insert(Fold(Widen(path))); }
+  // Makes HKCR the view Windows documents for it: a key below HKCR, and below
+  // every key opened through it, is HKCU\Software\Classes\path where that
+  // exists, for reads, writes and deletes alike, else
+  // HKLM\Software\Classes\path, where new keys go.
+  void MergeClassesRoot() {
+    AddKey("HKCU\\Software\\Classes");
+    AddKey("HKLM\\Software\\Classes");
+    userClasses_ = Descend(roots_[reg::kCurrentUser], u"Software\\Classes");
+    machineClasses_ = Descend(roots_[reg::kLocalMachine], u"Software\\Classes");
+  }
 
   // Every key and value, one per line, in a stable order: "HKCR\a" for a key,
   // "HKCR\a [name] = S:text" for a value ("@" names the default value).
@@ -214,22 +224,28 @@ class FakeRegistry final : public RegistryAccess {
   RegError OpenKey(RegKey parent, const char16_t* subkey, RegAccess access,
                    RegKey* key) override {
     std::shared_ptr<Node> node;
-    RegError result = Resolve(parent, &node);
-    if (result == reg::kSuccess && subkey != nullptr) node = Child(*node, subkey);
+    const std::optional<std::u16string> merged = MergedPath(parent, subkey);
+    RegError result = merged ? reg::kSuccess : Resolve(parent, &node);
+    if (merged) {
+      node = MergedNode(*merged);
+    } else if (result == reg::kSuccess && subkey != nullptr) {
+      node = Descend(node, subkey);
+    }
     if (result == reg::kSuccess && node == nullptr) result = reg::kFileNotFound;
     if (result == reg::kSuccess) result = Check(*node, access);
-    if (result == reg::kSuccess) *key = NewHandle(node, access);
+    if (result == reg::kSuccess) *key = NewHandle(node, access, merged);
     Log("OpenKey", parent, subkey, result, access);
     return result;
   }
   RegError CreateKey(RegKey parent, const char16_t* subkey, RegAccess access, RegKey* key,
                      bool* created) override {
+    const std::optional<std::u16string> merged = MergedPath(parent, subkey);
     std::shared_ptr<Node> parentNode;
-    RegError result = Resolve(parent, &parentNode);
+    RegError result = merged ? MergedParent(*merged, true, &parentNode) : Resolve(parent, &parentNode);
     std::shared_ptr<Node> node;
     bool made = false;
     if (result == reg::kSuccess) {
-      node = Child(*parentNode, subkey);
+      node = merged ? MergedNode(*merged) : Child(*parentNode, subkey);
       if (node == nullptr) {
         node = MakeNode(parentNode->path + "\\" + Narrow(subkey));
         if (denyOpen_.count(node->foldedPath) || !(Handles(parent) & kCreateSubKeyBit)) {
@@ -243,7 +259,7 @@ class FakeRegistry final : public RegistryAccess {
     }
     if (result == reg::kSuccess) result = Check(*node, access);
     if (result == reg::kSuccess) {
-      *key = NewHandle(node, access);
+      *key = NewHandle(node, access, merged);
       *created = made;
     }
     Log("CreateKey", parent, subkey, result, access);
@@ -321,8 +337,9 @@ class FakeRegistry final : public RegistryAccess {
     return result;
   }
   RegError DeleteKey(RegKey parent, const char16_t* subkey, RegAccess viewBits) override {
+    const std::optional<std::u16string> merged = MergedPath(parent, subkey);
     std::shared_ptr<Node> node;
-    RegError result = Resolve(parent, &node);
+    RegError result = merged ? MergedParent(*merged, false, &node) : Resolve(parent, &node);
     std::shared_ptr<Node> child;
     if (result == reg::kSuccess) child = Child(*node, subkey);
     if (result == reg::kSuccess && child == nullptr) result = reg::kFileNotFound;
@@ -362,6 +379,8 @@ class FakeRegistry final : public RegistryAccess {
   struct Handle {
     std::shared_ptr<Node> node;
     RegAccess access;
+    // A key opened through the merged HKCR: its path below HKCR.
+    std::optional<std::u16string> classesPath;
   };
   static constexpr RegError kInvalidHandle = 6;
   static constexpr RegAccess kQueryValueBit = 0x1;
@@ -370,6 +389,10 @@ class FakeRegistry final : public RegistryAccess {
   static constexpr RegAccess kAllAccess = 0xF003F;
 
   RegError Resolve(RegKey key, std::shared_ptr<Node>* node) {
+    if (key == reg::kClassesRoot && machineClasses_) {
+      *node = machineClasses_;
+      return reg::kSuccess;
+    }
     if (auto root = roots_.find(key); root != roots_.end()) {
       *node = root->second;
       return reg::kSuccess;
@@ -392,6 +415,43 @@ class FakeRegistry final : public RegistryAccess {
     auto it = node.subkeys.find(std::u16string_view(name));
     return it == node.subkeys.end() ? nullptr : it->second;
   }
+  // The node path names below node, a name at each backslash; null when one is missing.
+  static std::shared_ptr<Node> Descend(std::shared_ptr<Node> node, std::u16string_view path) {
+    while (node != nullptr && !path.empty()) {
+      const std::size_t end = std::min(path.find(u'\\'), path.size());
+      auto it = node->subkeys.find(path.substr(0, end));
+      node = it == node->subkeys.end() ? nullptr : it->second;
+      path.remove_prefix(std::min(end + 1, path.size()));
+    }
+    return node;
+  }
+  // With the merged view on: the path below HKCR that parent\subkey names,
+  // when parent is HKCR or a key opened through it.
+  std::optional<std::u16string> MergedPath(RegKey parent, const char16_t* subkey) const {
+    if (!machineClasses_) return std::nullopt;
+    std::u16string path;
+    if (parent != reg::kClassesRoot) {
+      auto handle = handles_.find(parent);
+      if (handle == handles_.end() || !handle->second.classesPath) return std::nullopt;
+      path = *handle->second.classesPath;
+    }
+    if (subkey != nullptr && *subkey != u'\0') path += (path.empty() ? u"" : u"\\") + std::u16string(subkey);
+    return path;
+  }
+  std::shared_ptr<Node> MergedNode(const std::u16string& path) const {
+    if (std::shared_ptr<Node> user = Descend(userClasses_, path)) return user;
+    return Descend(machineClasses_, path);
+  }
+  // The parent of a merged path's key: the user's when the key is there,
+  // else the machine's; create makes a missing one, since new keys go there.
+  RegError MergedParent(const std::u16string& path, bool create, std::shared_ptr<Node>* parent) {
+    const std::size_t split = path.rfind(u'\\');
+    const std::u16string parentPath = split == std::u16string::npos ? u"" : path.substr(0, split);
+    const bool user = Descend(userClasses_, path) != nullptr;
+    if (!user && create) Walk(machineClasses_->path + (parentPath.empty() ? "" : "\\" + Narrow(parentPath)), true);
+    *parent = Descend(user ? userClasses_ : machineClasses_, parentPath);
+    return *parent == nullptr ? reg::kFileNotFound : reg::kSuccess;
+  }
   static std::shared_ptr<Node> MakeNode(const std::string& path) {
     auto node = std::make_shared<Node>();
     node->path = path;
@@ -403,9 +463,10 @@ class FakeRegistry final : public RegistryAccess {
     if ((access & kSetValueBit) && denyWrite_.count(node.foldedPath)) return reg::kAccessDenied;
     return reg::kSuccess;
   }
-  RegKey NewHandle(std::shared_ptr<Node> node, RegAccess access) {
+  RegKey NewHandle(std::shared_ptr<Node> node, RegAccess access,
+                   std::optional<std::u16string> classesPath = std::nullopt) {
     nextHandle_ += 4;
-    handles_[nextHandle_] = {std::move(node), access};
+    handles_[nextHandle_] = {std::move(node), access, std::move(classesPath)};
     return nextHandle_;
   }
   Node* Walk(const std::string& path, bool create) {
@@ -483,6 +544,8 @@ class FakeRegistry final : public RegistryAccess {
   std::set<std::u16string> denyOpen_;
   std::set<std::u16string> denyWrite_;
   std::set<std::u16string> failClose_;
+  std::shared_ptr<Node> userClasses_;
+  std::shared_ptr<Node> machineClasses_;
 };
 
 // Everything one script run needs, wired together.

@@ -16,7 +16,7 @@ namespace {
 class RegistrarKeyWalker : public ::testing::Test {
  protected:
   HResult Run(const std::u16string& script, bool doRegister) {
-    return RunScriptText(script.c_str(), doRegister, h.replacements, h.services, false);
+    return RunScriptText(script.c_str(), doRegister, h.replacements, h.services, ClassesRoot::kAsNamed);
   }
   void TearDown() override {
     EXPECT_EQ(h.registry.OpenHandles(), 0) << "every key handle is closed";
@@ -56,7 +56,7 @@ TEST_F(RegistrarKeyWalker, ScriptShapes) {
   for (const auto& c : cases) {
     ScriptHarness local;
     for (bool doRegister : {true, false}) {
-      EXPECT_EQ(RunScriptText(c.script, doRegister, local.replacements, local.services, false), c.result)
+      EXPECT_EQ(RunScriptText(c.script, doRegister, local.replacements, local.services, ClassesRoot::kAsNamed), c.result)
           << Narrow(c.script) << (doRegister ? " (register)" : " (unregister)");
     }
     EXPECT_EQ(local.registry.Dump(), "") << Narrow(c.script);
@@ -93,7 +93,7 @@ TEST_F(RegistrarKeyWalker, RootNames) {
     ScriptHarness local;
     const std::u16string script = std::u16string(c.name) + u" { k }";
     const HResult result =
-        RunScriptText(script.c_str(), true, local.replacements, local.services, false);
+        RunScriptText(script.c_str(), true, local.replacements, local.services, ClassesRoot::kAsNamed);
     EXPECT_HR(c.root ? hr::kOk : hr::kDispException, result) << Narrow(c.name);
     EXPECT_EQ(local.registry.Dump(), c.root ? std::string(c.root) + "\\k\n" : "") << Narrow(c.name);
   }
@@ -199,7 +199,7 @@ TEST_F(RegistrarKeyWalker, FailedClose) {
     local.registry.AddKey("HKCR\\a");
     local.registry.AddKey("HKCR\\b");
     local.registry.FailClose("HKCR\\a");
-    EXPECT_EQ(RunScriptText(c.script, c.doRegister, local.replacements, local.services, false),
+    EXPECT_EQ(RunScriptText(c.script, c.doRegister, local.replacements, local.services, ClassesRoot::kAsNamed),
               c.result)
         << Narrow(c.script);
     EXPECT_EQ(local.registry.Dump(), c.dump) << Narrow(c.script);
@@ -229,7 +229,7 @@ TEST_F(RegistrarKeyWalker, ForceRemoveAndDelete) {
     local.registry.SetString("HKCR\\f\\x", "v", "1");
     local.registry.AddKey("HKCR\\f\\x\\y\\z");
     local.registry.AddKey("HKCR\\keep");
-    EXPECT_EQ(RunScriptText(c.script, true, local.replacements, local.services, false),
+    EXPECT_EQ(RunScriptText(c.script, true, local.replacements, local.services, ClassesRoot::kAsNamed),
               c.result)
         << Narrow(c.script);
     EXPECT_EQ(local.registry.Dump(), c.dump) << Narrow(c.script);
@@ -262,7 +262,7 @@ TEST_F(RegistrarKeyWalker, ProtectedNamesAreNeverForceRemoved) {
       for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
       const std::u16string script =
           Widen(std::string("HKCR { ") + keyword + " '" + lower + "' }");
-      EXPECT_EQ(RunScriptText(script.c_str(), true, local.replacements, local.services, false),
+      EXPECT_EQ(RunScriptText(script.c_str(), true, local.replacements, local.services, ClassesRoot::kAsNamed),
                 hr::kOk)
           << Narrow(script);
       EXPECT_TRUE(local.registry.HasKey(std::string("HKCR\\") + name + "\\child"))
@@ -322,9 +322,9 @@ TEST_F(RegistrarKeyWalker, UnregisterReadsDeleteEntriesAsTheRegisterPassDoes) {
                                  u"HKCR { Delete Val A { val v = s 'x' } }"}) {
     ScriptHarness local;
     local.registry.AddKey("HKCR\\keep");
-    ASSERT_HR(hr::kOk, RunScriptText(script, true, local.replacements, local.services, false));
+    ASSERT_HR(hr::kOk, RunScriptText(script, true, local.replacements, local.services, ClassesRoot::kAsNamed));
     EXPECT_TRUE(local.registry.HasKey("HKCR\\A")) << Narrow(script);
-    EXPECT_HR(hr::kOk, RunScriptText(script, false, local.replacements, local.services, false));
+    EXPECT_HR(hr::kOk, RunScriptText(script, false, local.replacements, local.services, ClassesRoot::kAsNamed));
     EXPECT_EQ(local.registry.Dump(), "HKCR\\keep\n") << Narrow(script);
   }
 }
@@ -437,7 +437,8 @@ TEST_F(RegistrarKeyWalker, FailedRegisterPassRemovesOnlyWhatItCreated) {
     if (!c.noCreate.empty()) local.registry.DenyOpen(c.noCreate);
     ASSERT_HR(hr::kOk, local.replacements.DefineReplacement(u"APPID", u"{id}"));
     ASSERT_HR(hr::kOk, local.replacements.DefineReplacement(u"MODULE", u"m.dll"));
-    EXPECT_EQ(RunScriptText(c.script, true, local.replacements, local.services, c.perUser),
+    EXPECT_EQ(RunScriptText(c.script, true, local.replacements, local.services,
+                            c.perUser ? ClassesRoot::kUser : ClassesRoot::kAsNamed),
               c.result)
         << c.name;
     EXPECT_EQ(local.registry.Dump(), c.after.empty() ? before : c.after) << c.name;

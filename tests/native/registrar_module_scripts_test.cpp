@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "registrar/run_script_text.h"
 #include "tests/native/registrar_fakes.h"
@@ -22,7 +25,7 @@ constexpr char16_t kEscapedModulePath[] =
 
 // Runs one script the way the registration does: a fresh replacement table
 // with APPID (twice for the application id script), Module and Module_Raw.
-HResult RunModuleScript(ScriptHarness& h, const char16_t* script, bool doRegister, bool perUser) {
+HResult RunModuleScript(ScriptHarness& h, const char16_t* script, bool doRegister, ClassesRoot classes) {
   EXPECT_HR(hr::kOk, h.replacements.ResetReplacements());
   const std::u16string appId = Widen(kAppId);
   if (script == kAppIdScript) {
@@ -31,7 +34,7 @@ HResult RunModuleScript(ScriptHarness& h, const char16_t* script, bool doRegiste
   EXPECT_HR(hr::kOk, h.replacements.DefineReplacement(u"APPID", appId.c_str()));
   EXPECT_HR(hr::kOk, h.replacements.DefineReplacement(u"Module", kEscapedModulePath));
   EXPECT_HR(hr::kOk, h.replacements.DefineReplacement(u"Module_Raw", kEscapedModulePath));
-  return RunScriptText(script, doRegister, h.replacements, h.services, perUser);
+  return RunScriptText(script, doRegister, h.replacements, h.services, classes);
 }
 
 // What both scripts register, below the classes key at classes.
@@ -71,36 +74,48 @@ std::string Registered(const std::string& classes) {
          progId1 + "\\CLSID [@] = S:" + kClsid + "\n";
 }
 
+// The lines of a dump that start with prefix.
+std::string Below(const std::string& dump, const std::string& prefix) {
+  std::istringstream lines(dump);
+  std::string out;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind(prefix, 0) == 0) out += line + "\n";
+  }
+  return out;
+}
+
 struct Placement {
   const char* name;
-  bool perUser;
+  ClassesRoot classes;
   std::string before;   // keys that lead to the classes key
-  std::string classes;
+  std::string classesKey;
 };
 
 TEST(RegistrarModuleScripts, RegisterThenUnregisterLeavesOnlyNoRemoveKeys) {
   const Placement placements[] = {
-      {"machine", false, "", "HKCR"},
-      {"per user", true, "HKCU\\Software\nHKCU\\Software\\Classes\n", "HKCU\\Software\\Classes"},
+      {"machine", ClassesRoot::kMachine, "HKLM\\Software\nHKLM\\Software\\Classes\n", "HKLM\\Software\\Classes"},
+      {"per user", ClassesRoot::kUser, "HKCU\\Software\nHKCU\\Software\\Classes\n", "HKCU\\Software\\Classes"},
   };
   for (const Placement& p : placements) {
     ScriptHarness h;
+    // Present on every Windows; the per-user rewrite creates its own.
+    if (p.classes == ClassesRoot::kMachine) h.registry.AddKey("HKLM\\Software\\Classes");
     // Registration order: application id script, then class script; twice,
     // since registering again over a registration changes nothing.
     for (int round = 0; round < 2; ++round) {
-      ASSERT_HR(hr::kOk, RunModuleScript(h, kAppIdScript, true, p.perUser)) << p.name;
-      ASSERT_HR(hr::kOk, RunModuleScript(h, kClassScript, true, p.perUser)) << p.name;
-      EXPECT_EQ(h.registry.Dump(), p.before + Registered(p.classes)) << p.name;
+      ASSERT_HR(hr::kOk, RunModuleScript(h, kAppIdScript, true, p.classes)) << p.name;
+      ASSERT_HR(hr::kOk, RunModuleScript(h, kClassScript, true, p.classes)) << p.name;
+      EXPECT_EQ(h.registry.Dump(), p.before + Registered(p.classesKey)) << p.name;
     }
     // Unregistration order: class script, then application id script.
-    ASSERT_HR(hr::kOk, RunModuleScript(h, kClassScript, false, p.perUser)) << p.name;
-    ASSERT_HR(hr::kOk, RunModuleScript(h, kAppIdScript, false, p.perUser)) << p.name;
+    ASSERT_HR(hr::kOk, RunModuleScript(h, kClassScript, false, p.classes)) << p.name;
+    ASSERT_HR(hr::kOk, RunModuleScript(h, kAppIdScript, false, p.classes)) << p.name;
     EXPECT_EQ(h.registry.Dump(),
-              p.before + p.classes + "\\AppID\n" + p.classes + "\\CLSID\n")
+              p.before + p.classesKey + "\\AppID\n" + p.classesKey + "\\CLSID\n")
         << p.name;
     // A second unregistration finds nothing to do.
-    ASSERT_HR(hr::kOk, RunModuleScript(h, kClassScript, false, p.perUser)) << p.name;
-    ASSERT_HR(hr::kOk, RunModuleScript(h, kAppIdScript, false, p.perUser)) << p.name;
+    ASSERT_HR(hr::kOk, RunModuleScript(h, kClassScript, false, p.classes)) << p.name;
+    ASSERT_HR(hr::kOk, RunModuleScript(h, kAppIdScript, false, p.classes)) << p.name;
     EXPECT_EQ(h.registry.OpenHandles(), 0) << p.name;
     EXPECT_EQ(h.registry.badHandles, 0) << p.name;
     EXPECT_EQ(h.memory.live(), 0u) << p.name;
@@ -114,15 +129,76 @@ TEST(RegistrarModuleScripts, ClassKeyIsRebuiltAndOthersAreLeftAlone) {
   h.registry.SetString(clsidKey, "Old", "x");
   h.registry.AddKey("HKCR\\CLSID\\{other}\\InprocServer32");
   h.registry.AddKey("HKCR\\AppID\\{other}");
-  ASSERT_HR(hr::kOk, RunModuleScript(h, kAppIdScript, true, false));
-  ASSERT_HR(hr::kOk, RunModuleScript(h, kClassScript, true, false));
+  ASSERT_HR(hr::kOk, RunModuleScript(h, kAppIdScript, true, ClassesRoot::kAsNamed));
+  ASSERT_HR(hr::kOk, RunModuleScript(h, kClassScript, true, ClassesRoot::kAsNamed));
   EXPECT_FALSE(h.registry.HasKey(clsidKey + "\\Stale"));
   EXPECT_FALSE(h.registry.GetValue(clsidKey, "Old").has_value());
-  ASSERT_HR(hr::kOk, RunModuleScript(h, kClassScript, false, false));
-  ASSERT_HR(hr::kOk, RunModuleScript(h, kAppIdScript, false, false));
+  ASSERT_HR(hr::kOk, RunModuleScript(h, kClassScript, false, ClassesRoot::kAsNamed));
+  ASSERT_HR(hr::kOk, RunModuleScript(h, kAppIdScript, false, ClassesRoot::kAsNamed));
   EXPECT_EQ(h.registry.Dump(),
             "HKCR\\AppID\nHKCR\\AppID\\{other}\n"
             "HKCR\\CLSID\nHKCR\\CLSID\\{other}\nHKCR\\CLSID\\{other}\\InprocServer32\n");
+}
+
+TEST(RegistrarModuleScripts, MachineWideRegistrationLeavesThePerUserOneAsItWas) {
+  // An administrator who once registered per user (regsvr32 /n /i:user) keeps
+  // those keys in HKCU\Software\Classes; HKCR, as Windows merges it, would
+  // send the machine-wide scripts' writes and deletes into them.
+  const std::string clsidKey = std::string("CLSID\\") + kClsid;
+  const std::string machineKeys = "HKLM\\Software\nHKLM\\Software\\Classes\n";
+  const struct {
+    const char* name;
+    bool perUserRegistration;  // the scripts run per user first
+    // Then these values below HKCU\Software\Classes: key, value name, text.
+    std::vector<std::array<std::string, 3>> userValues;
+  } cases[] = {
+      {"no per-user keys", false, {}},
+      {"the per-user registration", true, {}},
+      {"a per-user server elsewhere, with a subkey of its own", true,
+       {{clsidKey + "\\InprocServer32", "", "C:\\Users\\me\\old.dll"}, {clsidKey + "\\Extra", "x", "1"}}},
+      {"the ProgID alone, naming another version", false,
+       {{std::string(kProgId) + "\\CurVer", "", "DorvexZevEvov.Dorvex_ZevEvover.7"}}},
+      {"the AppID key alone", false, {{std::string("AppID\\") + kAppId, "", "mine"}}},
+  };
+  for (const auto& c : cases) {
+    const bool userKeys = c.perUserRegistration || !c.userValues.empty();
+    for (const ClassesRoot classes : {ClassesRoot::kMachine, ClassesRoot::kAsNamed}) {
+      const std::string name = std::string(c.name) +
+                               (classes == ClassesRoot::kMachine ? ", HKLM\\Software\\Classes" : ", merged HKCR");
+      ScriptHarness h;
+      h.registry.MergeClassesRoot();
+      if (c.perUserRegistration) {
+        ASSERT_HR(hr::kOk, RunModuleScript(h, kAppIdScript, true, ClassesRoot::kUser)) << name;
+        ASSERT_HR(hr::kOk, RunModuleScript(h, kClassScript, true, ClassesRoot::kUser)) << name;
+      }
+      for (const auto& [key, value, text] : c.userValues) {
+        h.registry.SetString("HKCU\\Software\\Classes\\" + key, value, text);
+      }
+      const std::string user = Below(h.registry.Dump(), "HKCU\\");
+
+      ASSERT_HR(hr::kOk, RunModuleScript(h, kAppIdScript, true, classes)) << name;
+      ASSERT_HR(hr::kOk, RunModuleScript(h, kClassScript, true, classes)) << name;
+      const std::string userRegistered = Below(h.registry.Dump(), "HKCU\\");
+      const std::string machineRegistered = Below(h.registry.Dump(), "HKLM\\");
+      ASSERT_HR(hr::kOk, RunModuleScript(h, kClassScript, false, classes)) << name;
+      ASSERT_HR(hr::kOk, RunModuleScript(h, kAppIdScript, false, classes)) << name;
+      const bool userTouched = userRegistered != user || Below(h.registry.Dump(), "HKCU\\") != user;
+
+      if (classes == ClassesRoot::kMachine) {
+        EXPECT_EQ(userRegistered, user) << name;
+        EXPECT_EQ(Below(h.registry.Dump(), "HKCU\\"), user) << name;
+        EXPECT_EQ(machineRegistered, machineKeys + Registered("HKLM\\Software\\Classes")) << name;
+        EXPECT_EQ(Below(h.registry.Dump(), "HKLM\\"),
+                  machineKeys + "HKLM\\Software\\Classes\\AppID\nHKLM\\Software\\Classes\\CLSID\n")
+            << name;
+      } else {
+        // The fault that naming the machine's key mends, as the fake shows it.
+        EXPECT_EQ(userTouched, userKeys) << name;
+      }
+      EXPECT_EQ(h.registry.OpenHandles(), 0) << name;
+      EXPECT_EQ(h.registry.badHandles, 0) << name;
+    }
+  }
 }
 
 }  // namespace

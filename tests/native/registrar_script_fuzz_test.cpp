@@ -21,7 +21,7 @@ void RunChecked(ScriptHarness& h, const std::u16string& text, bool doRegister, b
   auto exact = std::make_unique<char16_t[]>(text.size() + 1);
   std::copy(text.begin(), text.end(), exact.get());
   exact[text.size()] = u'\0';
-  RunScriptText(exact.get(), doRegister, h.replacements, h.services, perUser);
+  RunScriptText(exact.get(), doRegister, h.replacements, h.services, perUser ? ClassesRoot::kUser : ClassesRoot::kAsNamed);
   ASSERT_EQ(h.registry.OpenHandles(), 0) << Narrow(text);
   ASSERT_EQ(h.registry.badHandles, 0) << Narrow(text);
   ASSERT_EQ(h.memory.live(), 0u) << Narrow(text);

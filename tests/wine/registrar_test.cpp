@@ -60,7 +60,7 @@ class RegistrarTest : public testing::Test {
     registrar::TaskMemory memory;
     const registrar::ScriptServices services{registry, compare, numbers, memory};
     // The table is filled through the registrar, as registration does it.
-    return registrar::RunScriptText(AsUtf16(script.c_str()), doRegister, Table(), services, false);
+    return registrar::RunScriptText(AsUtf16(script.c_str()), doRegister, Table(), services, registrar::ClassesRoot::kAsNamed);
   }
   const registrar::ReplacementTable& Table();
 

@@ -163,7 +163,7 @@ bool PrintScriptRows(const char* appIdPath, const char* classPath, const std::u1
       std::fprintf(stderr, "msi_rows: cannot read the script %s\n", path);
       return false;
     }
-    const HResult result = RunScriptText(text.c_str(), true, replacements, services, false);
+    const HResult result = RunScriptText(text.c_str(), true, replacements, services, ClassesRoot::kAsNamed);
     if (result < 0) {
       std::fprintf(stderr, "msi_rows: the script %s fails: 0x%08x\n", path, static_cast<unsigned>(result));
       return false;
