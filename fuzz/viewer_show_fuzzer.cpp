@@ -54,6 +54,9 @@ FakeViewerPlatform::NameAnswer NameAnswer(FuzzInput& input) {
 void SetUpPlatform(FakeViewerPlatform& platform, FuzzInput& input) {
   const std::uint8_t launches = input.Byte();
   platform.processResult = {(launches & 1) != 0, input.Number()};
+  // A started process that ended at once, with the error number as its exit code.
+  platform.processResult.ended = (launches & 16) != 0;
+  platform.processResult.exitCode = platform.processResult.error;
   platform.shellResult = {(launches & 2) != 0, input.Number()};
   platform.principalName = NameAnswer(input);
   platform.samCompatibleName = NameAnswer(input);

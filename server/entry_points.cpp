@@ -3,7 +3,8 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include <optional>
+#include <new>
+#include <utility>
 
 #include "base/exception_barrier.h"
 #include "server/server_records.h"
@@ -16,27 +17,35 @@ void __freeres() noexcept;
 
 namespace {
 
-std::optional<ServerRecords> serverRecords;
+// Built at process attach and torn down at an unload only. A pointer, not an
+// object: the runtime runs the destructors of static objects at every process
+// detach, process exit included.
+ServerRecords* serverRecords = nullptr;
 
 }  // namespace
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   switch (reason) {
     case DLL_PROCESS_ATTACH:
-      serverRecords.emplace(instance);
-      // A process-wide lock that could not be set up: refuse to load.
-      if (initFailed) {
-        serverRecords.reset();
+      serverRecords = new (std::nothrow) ServerRecords(instance);
+      // No memory, or a process-wide lock that could not be set up: refuse
+      // to load.
+      if (serverRecords == nullptr || initFailed) {
+        delete std::exchange(serverRecords, nullptr);
         return FALSE;
       }
       return TRUE;
     case DLL_PROCESS_DETACH:
-      serverRecords.reset();
+      // Process exit (reserved not null): the other threads were killed
+      // wherever they were, possibly holding our locks, and the DLLs we
+      // would call (oleaut32 for the type information) may be detached
+      // already. The system takes the memory, handles and locks back.
+      if (reserved != nullptr) return TRUE;
+      delete std::exchange(serverRecords, nullptr);
       // The statically linked C++ runtime keeps buffers (its exception
       // handling's among them) that outlive an unload: about 19 KB lost on
-      // every load and unload. Only an unload frees them; at process exit
-      // (reserved not null) other threads may still be using them.
-      if (reserved == nullptr) __gnu_cxx::__freeres();
+      // every load and unload.
+      __gnu_cxx::__freeres();
       return TRUE;
     default:
       return TRUE;

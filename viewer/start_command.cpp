@@ -1,5 +1,7 @@
 #include "viewer/start_command.h"
 
+#include "viewer/text_format.h"
+
 namespace {
 
 char16_t UpperAscii(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; }
@@ -62,4 +64,11 @@ bool PrepareStartCommand(ViewerPlatform& platform, std::u16string_view url, Star
   launch.commandLine = kStartCommandLine;
   launch.environment = StartCommandEnvironment(platform.EnvironmentStrings(), url);
   return true;
+}
+
+HResult StartCommandFailureText(std::uint32_t exitCode, std::u16string& text) {
+  // A code with the top bit set is an exception that ended cmd (0xc0000005).
+  const auto asSigned = static_cast<std::int32_t>(exitCode);
+  return asSigned < 0 ? FormatToString(text, u"START failed: cmd ended with exit code 0x%x", {exitCode})
+                      : FormatToString(text, u"START failed: cmd ended with exit code %i", {asSigned});
 }

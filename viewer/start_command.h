@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/hresult.h"
 #include "viewer/viewer_platform.h"
 
 inline constexpr char16_t kStartUrlVariable[] = u"ZEVEVOV_DOCUMENT_URL";
@@ -23,6 +24,15 @@ inline constexpr char16_t kStartCommandLine[] = u"cmd /V:ON /C  START \"\" !ZEVE
 // What the trace and the error text show: the command as cmd runs it, the URL
 // in place of the variable reference.
 inline constexpr char16_t kStartCommandShownPrefix[] = u"cmd /V:ON /C  START \"\" ";
+
+// How long Show waits for cmd to end. cmd ends as soon as START has handed the
+// URL on, and its exit code is then START's result: a protocol or file type
+// without a handler ends it with a code other than 0 (1 under Wine). Measured
+// under Wine on a busy 2-core machine: 0.5 to 2.2 s from CreateProcessW to
+// the end of cmd; an emulated x86 PC starts processes 6 to 8 times slower.
+// A cmd that runs longer (START waiting for a dialog of the shell's, a slow
+// PC) is left running and the launch counts as done.
+inline constexpr std::uint32_t kStartCommandExitWaitMs = 5000;
 
 // The system's cmd.exe by its full path. A bare "cmd" would be searched for
 // in the caller's folder and the current folder first.
@@ -41,6 +51,13 @@ struct StartCommandLaunch {
   std::u16string commandLine;  // a writable copy of kStartCommandLine
   std::u16string environment;
 };
+
+// The last line of LastErrorText for a START launch whose cmd ended with
+// exitCode other than 0. cmd writes START's own reason to its hidden console;
+// reading it would take an inheritable pipe, which cmd would hand on to the
+// viewer with every other inheritable handle of SAP's, and a read that waits
+// for as long as any of them keeps it open. The exit code says enough.
+HResult StartCommandFailureText(std::uint32_t exitCode, std::u16string& text);
 
 // Prepares the launch of url through START. False, with the platform's error,
 // when the system directory cannot be had. May throw std::bad_alloc.

@@ -252,8 +252,12 @@ HResult ViewerCore::Show() {
   } else {
     launched = OpenWithShell(commandLine);
   }
+  // Only START's cmd is waited for. One still running after the wait is no
+  // failure: START may be waiting for a dialog, or the PC is slow.
+  const bool startFailed = !customCommandUsed && m_UseStartCmd && launched.succeeded && launched.ended &&
+                           launched.exitCode != 0;
   const HResult reported =
-      launched.succeeded ? hr::kOk : ReportLaunchFailure(commandLine, launched.error);
+      launched.succeeded && !startFailed ? hr::kOk : ReportLaunchFailure(commandLine, launched);
   RestoreFocus(previousWindow);
   return reported;
 }
@@ -270,6 +274,7 @@ LaunchResult ViewerCore::StartProcess(CommandLineBuffer& commandLine, StartComma
     launch.environment = start->environment.c_str();
     launch.creationFlags = kCreateUnicodeEnvironment;
     launch.startup.wShowWindow = kSwHide;
+    launch.exitWaitMilliseconds = kStartCommandExitWaitMs;
   }
   Trace(platform_, u"Show:        '%s'\r\n", {commandLine.data()});
   return platform_.StartProcess(launch);
@@ -286,14 +291,15 @@ LaunchResult ViewerCore::OpenWithShell(CommandLineBuffer& commandLine) {
   return platform_.LaunchWithShell(launch);
 }
 
-HResult ViewerCore::ReportLaunchFailure(CommandLineBuffer& commandLine, std::uint32_t error) {
+HResult ViewerCore::ReportLaunchFailure(CommandLineBuffer& commandLine, const LaunchResult& launched) {
   // Set first, so that a failed launch is never reported as 0 even when the
   // text below cannot be had.
   m_ReturnCode = kReturnCodeLaunchFailed;
-  std::u16string systemText;
-  RETURN_IF_FAILED(SystemErrorText(platform_, error, systemText));
+  std::u16string reason;
+  RETURN_IF_FAILED(launched.succeeded ? StartCommandFailureText(launched.exitCode, reason)
+                                      : SystemErrorText(platform_, launched.error, reason));
   return FormatToString(m_LastErrorText, u"Unable to open the url:\r\n'%s'\r\n%s",
-                        {commandLine.data(), systemText.c_str()});
+                        {commandLine.data(), reason.c_str()});
 }
 
 void ViewerCore::RestoreFocus(std::uintptr_t window) {

@@ -65,7 +65,9 @@ class ViewerCore {
   // start is null for a custom command.
   LaunchResult StartProcess(CommandLineBuffer& commandLine, StartCommandLaunch* start);
   LaunchResult OpenWithShell(CommandLineBuffer& commandLine);
-  HResult ReportLaunchFailure(CommandLineBuffer& commandLine, std::uint32_t error);
+  // A call that failed (with its error), or a START whose cmd ended with a
+  // code other than 0.
+  HResult ReportLaunchFailure(CommandLineBuffer& commandLine, const LaunchResult& launched);
   void RestoreFocus(std::uintptr_t window);
 
   ViewerPlatform& platform_;

@@ -24,6 +24,9 @@ struct ProcessLaunch {
   bool inheritHandles = false;
   std::uint32_t creationFlags = 0;
   ProcessStartup startup;
+  // How long to wait for the started process to end, in milliseconds; 0: not
+  // at all.
+  std::uint32_t exitWaitMilliseconds = 0;
 };
 
 // The SHELLEXECUTEINFOW members a shell launch sets; every other member is
@@ -42,6 +45,9 @@ struct LaunchResult {
   bool succeeded = false;
   // The thread's last-error value, taken right after a failed call.
   std::uint32_t error = 0;
+  // A started process that ended within its exit wait, and its exit code.
+  bool ended = false;
+  std::uint32_t exitCode = 0;
 };
 
 class ViewerPlatform {
@@ -79,7 +85,9 @@ class ViewerPlatform {
   // environment, each entry followed by its NUL, the block's final NUL left
   // off. Empty when it cannot be had. May throw std::bad_alloc.
   virtual std::u16string EnvironmentStrings() = 0;
-  // CreateProcessW; closes both handles of a started process at once.
+  // CreateProcessW; with an exit wait, WaitForSingleObject on the started
+  // process and GetExitCodeProcess once it has ended. Closes both handles of
+  // a started process before it returns.
   virtual LaunchResult StartProcess(const ProcessLaunch& launch) = 0;
   // ShellExecuteExW; closes a returned process handle at once.
   virtual LaunchResult LaunchWithShell(const ShellLaunch& launch) = 0;

@@ -57,6 +57,7 @@ class FakeViewerPlatform : public ViewerPlatform {
     bool inheritHandles;
     std::uint32_t creationFlags;
     ProcessStartup startup;
+    std::uint32_t exitWaitMilliseconds;
   };
   struct ShellCall {
     std::uint32_t fMask;
@@ -167,7 +168,7 @@ class FakeViewerPlatform : public ViewerPlatform {
       }
     }
     processCalls.push_back({applicationName, launch.commandLine, environment, launch.inheritHandles,
-                            launch.creationFlags, launch.startup});
+                            launch.creationFlags, launch.startup, launch.exitWaitMilliseconds});
     return processResult;
   }
   LaunchResult LaunchWithShell(const ShellLaunch& launch) override {

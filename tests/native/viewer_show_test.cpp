@@ -328,6 +328,43 @@ TEST(Show, StartCommandWithoutSystemDirectoryIsNotLaunched) {
                                        u"\"/.archiveLink?viewDoc\"'\r\nSystemError: 5 Access denied.  ");
 }
 
+// START's cmd is waited for a while: its exit code is START's result. A cmd
+// still running then is left to run; a custom viewer is never waited for.
+TEST(Show, StartCommandOutcomeFromCmdsExitCode) {
+  const std::u16string failed = u"Unable to open the url:\r\n'" + std::u16string(kStart) + u"\"/.archiveLink?viewDoc\"'\r\n";
+  const struct {
+    const char* name;
+    const char16_t* customCommand;
+    LaunchResult result;
+    std::uint32_t exitWait;
+    std::int32_t returnCode;
+    std::u16string lastErrorText;
+  } cases[] = {
+      {"still running after the wait", u"", {true, 0, false, 0}, kStartCommandExitWaitMs, 0, u""},
+      {"ended with 0", u"", {true, 0, true, 0}, kStartCommandExitWaitMs, 0, u""},
+      {"ended with 1", u"", {true, 0, true, 1}, kStartCommandExitWaitMs, 745,
+       failed + u"START failed: cmd ended with exit code 1"},
+      {"ended by an exception", u"", {true, 0, true, 0xC0000005u}, kStartCommandExitWaitMs, 745,
+       failed + u"START failed: cmd ended with exit code 0xc0000005"},
+      {"cmd not started", u"", {false, 2, false, 0}, kStartCommandExitWaitMs, 745,
+       failed + u"SystemError: 2 File not found.  "},
+      {"custom viewer", u"v.exe", {true, 0, true, 1}, 0, 0, u""},
+  };
+  for (const auto& c : cases) {
+    FakeViewerPlatform platform;
+    platform.systemMessages[2] = u"File not found.\r\n";
+    platform.processResult = c.result;
+    ViewerCore viewer(platform);
+    viewer.put_UseStartCmd(Bstr(u"true"));
+    viewer.AddCC(Bstr(c.customCommand));
+    EXPECT_HR(hr::kOk, viewer.Show()) << c.name;
+    ASSERT_EQ(platform.processCalls.size(), 1u) << c.name;
+    EXPECT_EQ(platform.processCalls[0].exitWaitMilliseconds, c.exitWait) << c.name;
+    EXPECT_EQ(ReturnCode(viewer), c.returnCode) << c.name;
+    EXPECT_EQ(LastErrorText(viewer), c.lastErrorText) << c.name;
+  }
+}
+
 TEST(Show, FocusIsGivenBackAfterTheWait) {
   // A window handle means 32 bits, sign-extended in a 64-bit process: the
   // trace shows the number a 32-bit process would, the call gets the handle whole.

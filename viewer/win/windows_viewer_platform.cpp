@@ -103,6 +103,15 @@ LaunchResult WindowsViewerPlatform::StartProcess(const ProcessLaunch& launch) {
   UniqueHandle threadHandle(process.hThread);
   LaunchResult result;
   result.succeeded = true;
+  // A wait that fails tells nothing about the process: it started, and that
+  // is what is reported.
+  DWORD exitCode = 0;
+  if (launch.exitWaitMilliseconds != 0 &&
+      WaitForSingleObject(processHandle.get(), launch.exitWaitMilliseconds) == WAIT_OBJECT_0 &&
+      GetExitCodeProcess(processHandle.get(), &exitCode)) {
+    result.ended = true;
+    result.exitCode = exitCode;
+  }
   return result;
 }
 
