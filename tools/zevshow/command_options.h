@@ -8,6 +8,11 @@
 struct CommandOptions {
   bool help = false;
   bool check = false;
+  bool watch = false;
+  bool all = false;
+  std::optional<std::wstring> forSeconds;
+  // --for as a number; 0 without it: until stopped.
+  unsigned long watchSeconds = 0;
 
   std::optional<std::wstring> server;
   std::optional<std::wstring> urlRoot;

@@ -1,7 +1,7 @@
 #include "tools/zevshow/debug_output_listener.h"
 
+#include <array>
 #include <cstring>
-#include <new>
 
 namespace {
 
@@ -11,23 +11,33 @@ constexpr DWORD kBufferBytes = 4096;
 constexpr size_t kTextCapacity = kBufferBytes - sizeof(DWORD);
 constexpr size_t kLongestText = kTextCapacity - 1;
 
+// Another listener made these first; creating them again only opens its
+// objects.
+bool ExistedBefore() { return GetLastError() == ERROR_ALREADY_EXISTS; }
+
 }  // namespace
 
-DebugOutputListener::DebugOutputListener() {
-  if (IsDebuggerPresent()) {
-    status_ = Status::kDebuggerAttached;
-    return;
-  }
+DebugOutputListener::DebugOutputListener(DebugOutputSink& sink) : sink_(sink) {
   bufferReady_.reset(CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_BUFFER_READY"));
   if (!bufferReady_) return;
-  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+  if (ExistedBefore()) {
     status_ = Status::kOtherViewer;
     return;
   }
   dataReady_.reset(CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_DATA_READY"));
+  if (!dataReady_) return;
+  if (ExistedBefore()) {
+    status_ = Status::kOtherViewer;
+    return;
+  }
   mapping_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kBufferBytes, L"DBWIN_BUFFER"));
+  if (!mapping_) return;
+  if (ExistedBefore()) {
+    status_ = Status::kOtherViewer;
+    return;
+  }
   stop_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  if (!dataReady_ || !mapping_ || !stop_) return;
+  if (!stop_) return;
   view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_READ, 0, 0, kBufferBytes));
   if (!view_) return;
   thread_.reset(CreateThread(nullptr, 0, &ThreadMain, this, 0, nullptr));
@@ -36,17 +46,13 @@ DebugOutputListener::DebugOutputListener() {
   SetEvent(bufferReady_.get());
 }
 
-DebugOutputListener::~DebugOutputListener() { Finish(); }
+DebugOutputListener::~DebugOutputListener() { Stop(); }
 
-std::vector<std::wstring> DebugOutputListener::Finish() {
-  if (thread_) {
-    SetEvent(stop_.get());
-    WaitForSingleObject(thread_.get(), INFINITE);
-    thread_.reset();
-  }
-  if (linesLost_) lines_.push_back(L"[lines lost: out of memory]");
-  linesLost_ = false;
-  return std::move(lines_);
+void DebugOutputListener::Stop() {
+  if (!thread_) return;
+  SetEvent(stop_.get());
+  WaitForSingleObject(thread_.get(), INFINITE);
+  thread_.reset();
 }
 
 DWORD WINAPI DebugOutputListener::ThreadMain(void* listener) {
@@ -55,32 +61,19 @@ DWORD WINAPI DebugOutputListener::ThreadMain(void* listener) {
 }
 
 void DebugOutputListener::ReadUntilStopped() {
+  const char* buffer = static_cast<const char*>(view_.get());
+  std::array<char, kTextCapacity> text;
   // A line and the stop can be signalled together; the wait reports the
   // lower index first, so a waiting line is always taken before stopping.
   const HANDLE events[] = {dataReady_.get(), stop_.get()};
   for (;;) {
     const DWORD signalled = WaitForMultipleObjects(2, events, FALSE, INFINITE);
     if (signalled != WAIT_OBJECT_0) return;
-    TakeLine();
+    DWORD processId = 0;
+    std::memcpy(&processId, buffer, sizeof processId);
+    const size_t length = strnlen(buffer + sizeof processId, kTextCapacity);
+    std::memcpy(text.data(), buffer + sizeof processId, length);
     SetEvent(bufferReady_.get());
-  }
-}
-
-void DebugOutputListener::TakeLine() {
-  const char* buffer = static_cast<const char*>(view_.get());
-  DWORD processId = 0;
-  std::memcpy(&processId, buffer, sizeof processId);
-  if (processId != GetCurrentProcessId()) return;
-  const char* text = buffer + sizeof processId;
-  const size_t length = strnlen(text, kTextCapacity);
-  try {
-    const int units = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0);
-    std::wstring line(units, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), line.data(), units);
-    while (!line.empty() && (line.back() == L'\n' || line.back() == L'\r')) line.pop_back();
-    if (length >= kLongestText) line += L" [cut]";
-    lines_.push_back(std::move(line));
-  } catch (const std::bad_alloc&) {
-    linesLost_ = true;
+    sink_.Take(processId, std::string_view(text.data(), length), length >= kLongestText);
   }
 }

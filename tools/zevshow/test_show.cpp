@@ -14,6 +14,7 @@
 #include "tools/zevshow/exit_status.h"
 #include "tools/zevshow/late_bound_object.h"
 #include "tools/zevshow/module_path.h"
+#include "tools/zevshow/own_line_collector.h"
 #include "tools/zevshow/registration_advice.h"
 #include "tools/zevshow/result_text.h"
 #include "tools/zevshow/server_identity.h"
@@ -79,17 +80,20 @@ void WriteIndented(TextOutput& out, const std::wstring& text) {
   }
 }
 
-void WriteTrace(TextOutput& out, DebugOutputListener& listener) {
-  switch (listener.status()) {
+// A debugger receives the lines before any viewer could, so none is set up.
+void WriteTrace(TextOutput& out, std::optional<DebugOutputListener>& listener, OwnLineCollector& lines) {
+  if (!listener) {
+    out.WriteLine(L"Trace: not captured, the debugger attached to zevshow receives it.");
+    return;
+  }
+  listener->Stop();
+  switch (listener->status()) {
     case DebugOutputListener::Status::kListening:
       out.WriteLine(L"Trace:");
-      for (const std::wstring& line : listener.Finish()) out.WriteLine(line);
+      for (const std::wstring& line : lines.TakeLines()) out.WriteLine(line);
       return;
     case DebugOutputListener::Status::kOtherViewer:
       out.WriteLine(L"Trace: not captured, a debug-output viewer (such as DebugView) is running and shows it.");
-      return;
-    case DebugOutputListener::Status::kDebuggerAttached:
-      out.WriteLine(L"Trace: not captured, the debugger attached to zevshow receives it.");
       return;
     case DebugOutputListener::Status::kUnavailable:
       out.WriteLine(L"Trace: not captured, the debug-output buffer could not be set up.");
@@ -119,8 +123,9 @@ int RunTestShow(const CommandOptions& options, TextOutput& out) {
 
   // Only a run with --trace sets up the buffer: while it exists, every
   // OutputDebugString in the session goes through it.
+  OwnLineCollector traceLines;
   std::optional<DebugOutputListener> listener;
-  if (options.trace) listener.emplace();
+  if (options.trace && !IsDebuggerPresent()) listener.emplace(traceLines);
   LateBoundObject viewer(object.get());
   long returnCode = 0;
   std::wstring lastErrorText;
@@ -128,7 +133,7 @@ int RunTestShow(const CommandOptions& options, TextOutput& out) {
   if (SUCCEEDED(hr)) hr = viewer.Call(L"Show");
   if (SUCCEEDED(hr)) hr = viewer.Get(L"ReturnCode", returnCode);
   if (SUCCEEDED(hr)) hr = viewer.Get(L"LastErrorText", lastErrorText);
-  if (listener) WriteTrace(out, *listener);
+  if (options.trace) WriteTrace(out, listener, traceLines);
   if (FAILED(hr)) return CannotUse(out, L"The viewer refused a call: " + viewer.failure());
 
   out.WriteLine(L"ReturnCode: " + std::to_wstring(returnCode));

@@ -1,6 +1,8 @@
-// zevshow: a test Show of the document viewer from the command line, exactly
-// as the SAP front end would make it, and a check of the viewer's
-// registration, for administrators and support staff.
+// zevshow: the viewer's trace lines from SAP itself, a test Show of the
+// document viewer from the command line, exactly as the SAP front end would
+// make it, and a check of the viewer's registration, for administrators and
+// support staff.
+//   zevshow --watch [--for SECONDS] [--all]
 //   zevshow --server URL --url-root PATH --contrep ID --did ID [options]
 //   zevshow --check
 //   zevshow --help
@@ -16,6 +18,7 @@
 #include "tools/zevshow/result_text.h"
 #include "tools/zevshow/test_show.h"
 #include "tools/zevshow/text_output.h"
+#include "tools/zevshow/watch.h"
 
 int wmain(int argc, wchar_t** argv) {
   TextOutput out(STD_OUTPUT_HANDLE);
@@ -32,6 +35,7 @@ int wmain(int argc, wchar_t** argv) {
       out.Write(kUsageText);
       return exit_status::kOk;
     }
+    if (options.watch) return RunWatch(options, out, err);
     ApartmentScope apartment;
     if (FAILED(apartment.result())) {
       out.WriteLine(L"zevshow: CoInitializeEx: " + ResultText(apartment.result()));
