@@ -15,6 +15,7 @@
 #include "test_bitness.h"
 #include "test_paths.h"
 #include "test_registration.h"
+#include "time_scale.h"
 
 namespace {
 
@@ -84,20 +85,20 @@ std::wstring NewTemporaryFile() {
   return GetTempFileNameW(folder, L"zvs", 0, path) != 0 ? path : L"";
 }
 
-// Runs zevshow with its standard output and error redirected to files, as an
-// administrator's "zevshow ... > ticket.txt" does. Each run gets new files:
-// with one fixed name, a run whose file could not be made afresh (an earlier
-// run's viewer program may still be starting) read the earlier run's output.
-ProgramRun RunZevshow(const std::vector<std::wstring>& arguments) {
-  const std::wstring outPath = NewTemporaryFile();
-  const std::wstring errPath = NewTemporaryFile();
-  ProgramRun run;
-  {
+// zevshow started with its standard output and error redirected to files, as
+// an administrator's "zevshow ... > ticket.txt" does. Each run gets new
+// files: with one fixed name, a run whose file could not be made afresh (an
+// earlier run's viewer program may still be starting) read the earlier run's
+// output.
+class ZevshowProcess {
+ public:
+  explicit ZevshowProcess(const std::vector<std::wstring>& arguments)
+      : outPath_(NewTemporaryFile()), errPath_(NewTemporaryFile()) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    UniqueHandle out(CreateFileW(outPath.c_str(), GENERIC_WRITE, share, &inherit, CREATE_ALWAYS, 0, nullptr));
-    UniqueHandle err(CreateFileW(errPath.c_str(), GENERIC_WRITE, share, &inherit, CREATE_ALWAYS, 0, nullptr));
-    if (!out || !err) return run;
+    UniqueHandle out(CreateFileW(outPath_.c_str(), GENERIC_WRITE, share, &inherit, CREATE_ALWAYS, 0, nullptr));
+    UniqueHandle err(CreateFileW(errPath_.c_str(), GENERIC_WRITE, share, &inherit, CREATE_ALWAYS, 0, nullptr));
+    if (!out || !err) return;
     std::wstring commandLine = Quoted(testing_paths::ToolPath(L"zevshow"));
     for (const std::wstring& argument : arguments) commandLine += L" " + QuotedArgument(argument);
     STARTUPINFOW si{};
@@ -106,25 +107,39 @@ ProgramRun RunZevshow(const std::vector<std::wstring>& arguments) {
     si.hStdOutput = out.get();
     si.hStdError = err.get();
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-      return run;
-    }
-    UniqueHandle process(pi.hProcess);
-    UniqueHandle thread(pi.hThread);
-    if (WaitForSingleObject(process.get(), kRunTimeoutMs) != WAIT_OBJECT_0) {
-      TerminateProcess(process.get(), 1);
-      return run;
-    }
-    DWORD code = 0;
-    GetExitCodeProcess(process.get(), &code);
-    run.exitCode = static_cast<long>(code);
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return;
+    process_.reset(pi.hProcess);
+    CloseHandle(pi.hThread);
   }
-  run.out = ReadUtf8File(outPath);
-  run.err = ReadUtf8File(errPath);
-  DeleteFileW(outPath.c_str());
-  DeleteFileW(errPath.c_str());
-  return run;
-}
+  ZevshowProcess(const ZevshowProcess&) = delete;
+  ZevshowProcess& operator=(const ZevshowProcess&) = delete;
+
+  // Waits for the end and reads both files; exit code -1 when it did not
+  // start or end in time.
+  ProgramRun Finish(DWORD timeoutMs = kRunTimeoutMs) {
+    ProgramRun run;
+    if (process_ && WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) {
+      TerminateProcess(process_.get(), 1);
+    } else if (process_) {
+      DWORD code = 0;
+      GetExitCodeProcess(process_.get(), &code);
+      run.exitCode = static_cast<long>(code);
+    }
+    process_.reset();
+    run.out = ReadUtf8File(outPath_);
+    run.err = ReadUtf8File(errPath_);
+    DeleteFileW(outPath_.c_str());
+    DeleteFileW(errPath_.c_str());
+    return run;
+  }
+
+ private:
+  std::wstring outPath_;
+  std::wstring errPath_;
+  UniqueHandle process_;
+};
+
+ProgramRun RunZevshow(const std::vector<std::wstring>& arguments) { return ZevshowProcess(arguments).Finish(); }
 
 // True when every expected text occurs in the output's lines, each within a
 // later line than the one before.
@@ -218,6 +233,133 @@ TEST(Zevshow, TestShowReportsTheLaunch) {
       EXPECT_EQ(0u, recorderOutput.Lines().size());
     } else {
       EXPECT_EQ(std::vector<std::wstring>{c.recorded}, recorderOutput.WaitForLines(1));
+    }
+  }
+}
+
+// The watch owns the session's debug-output buffer once its events exist.
+bool WaitUntilWatching(DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    UniqueHandle ready(OpenEventW(SYNCHRONIZE, FALSE, L"DBWIN_BUFFER_READY"));
+    if (ready) return true;
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(50);
+  }
+}
+
+// The SAP-like script under the system's cscript of the test's bitness, its
+// custom command the recorder. Gives its process id, 0 when it failed.
+DWORD RunScriptClient() {
+  std::wstring commandLine = SystemProgram(L"cscript.exe") + L" //nologo " +
+                             Quoted(testing_paths::ProgramDirectory() + L"sap_client.vbs") + L" " +
+                             Quoted(testing_paths::ToolPath(L"recorder"));
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 0;
+  UniqueHandle process(pi.hProcess);
+  UniqueHandle thread(pi.hThread);
+  DWORD code = 1;
+  if (WaitForSingleObject(process.get(), time_scale::Scaled(kRunTimeoutMs)) != WAIT_OBJECT_0) {
+    TerminateProcess(process.get(), 1);
+  } else {
+    GetExitCodeProcess(process.get(), &code);
+  }
+  return code == 0 ? pi.dwProcessId : 0;
+}
+
+std::wstring ReplacedAll(std::wstring text, const std::wstring& from, const std::wstring& to) {
+  for (size_t at = 0; (at = text.find(from, at)) != std::wstring::npos; at += to.size()) text.replace(at, from.size(), to);
+  return text;
+}
+
+// Each case watches for a while (--for, so every case also shows that the
+// watch ends by itself), writes a line of its own that is not the viewer's,
+// does its part meanwhile, and checks what the watch printed. "{client}"
+// stands for the script client's process id and program name, "{self}" for
+// this program's.
+TEST(Zevshow, WatchPrintsTheSessionsViewerLines) {
+  ScopedTestRegistration registration;
+  ASSERT_EQ(S_OK, registration.result());
+  constexpr wchar_t kOwnLine[] = L"zevshow test: not the viewer's";
+  const std::wstring viewerPrefix = L": (TID=   1): Vexdor.ZevEvov : ";
+  // What the buffer holds of a line: 4096 bytes less the process id and the
+  // terminator.
+  constexpr size_t kLongestLine = 4091;
+  const std::wstring longLine = viewerPrefix + std::wstring(5000 - viewerPrefix.size(), L'x');
+
+  enum class Part { kNothing, kClientShow, kLongLine, kSecondWatch };
+  struct Case {
+    const char* what;
+    Part part;
+    std::vector<std::wstring> options;
+    std::vector<std::wstring> output;  // in order
+    std::wstring absent;
+  };
+  const Case cases[] = {
+      {"a client's Show: its lines with its process id and name, nothing else", Part::kClientShow, {},
+       {L"zevshow --watch: started ", L"{client}: (TID=", L"{client}: (TID=", L"Vexdor.ZevEvov : Show:",
+        L"Vexdor.ZevEvov : exit Show", L"lines caught, 1 processes seen, 0 lines cut at the buffer's size"},
+       kOwnLine},
+      {"--all: every line, with its writer", Part::kNothing, {L"--all"},
+       {std::wstring(L"{self}") + kOwnLine, L"lines caught, "}, L"left out"},
+      {"a line of 5000 characters is reported as cut", Part::kLongLine, {},
+       {L"{self}" + longLine.substr(0, kLongestLine) + L" [cut]",
+        L"zevshow --watch: 1 lines caught, 1 processes seen, 1 lines cut at the buffer's size"},
+       kOwnLine},
+      {"a second watcher is refused, the first goes on", Part::kSecondWatch, {},
+       {L"zevshow --watch: 0 lines caught, 0 processes seen, 0 lines cut at the buffer's size"}, kOwnLine},
+  };
+  const std::wstring self = L"  " + std::to_wstring(GetCurrentProcessId()) + L"  zevshow_test.exe  ";
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RecorderOutput recorderOutput(L"zevshow-watch");
+    const DWORD seconds = time_scale::Scaled(c.part == Part::kClientShow ? 10000 : 3000) / 1000;
+    std::vector<std::wstring> arguments = {L"--watch", L"--for", std::to_wstring(seconds)};
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    ZevshowProcess watch(arguments);
+    ASSERT_TRUE(WaitUntilWatching(time_scale::Scaled(20000)));
+    OutputDebugStringW((std::wstring(kOwnLine) + L"\n").c_str());
+    std::wstring client;
+    switch (c.part) {
+      case Part::kNothing:
+        break;
+      case Part::kClientShow: {
+        const DWORD clientId = RunScriptClient();
+        EXPECT_NE(0u, clientId);
+        client = L"  " + std::to_wstring(clientId) + L"  cscript.exe  ";
+        break;
+      }
+      case Part::kLongLine:
+        OutputDebugStringW(longLine.c_str());
+        break;
+      case Part::kSecondWatch: {
+        const ProgramRun second = RunZevshow({L"--watch", L"--for", L"1"});
+        EXPECT_EQ(3, second.exitCode);
+        EXPECT_EQ(0u, second.err.find(L"zevshow: cannot watch: another debug-output viewer")) << testing::PrintToString(second.err);
+        EXPECT_NE(std::wstring::npos, second.err.find(L"(DBWIN_BUFFER)"));
+        EXPECT_EQ(L"", second.out);
+        break;
+      }
+    }
+    const ProgramRun run = watch.Finish(time_scale::Scaled(seconds * 1000 + kRunTimeoutMs));
+
+    EXPECT_EQ(0, run.exitCode) << testing::PrintToString(run.out);
+    EXPECT_NE(std::wstring::npos, run.err.find(L"zevshow --watch: listening for ")) << testing::PrintToString(run.err);
+    std::vector<std::wstring> expected;
+    for (const std::wstring& want : c.output) {
+      expected.push_back(ReplacedAll(ReplacedAll(want, L"{client}", client), L"{self}", self));
+    }
+    EXPECT_TRUE(HasInOrder(run.out, expected));
+    EXPECT_EQ(std::wstring::npos, run.out.find(c.absent)) << testing::PrintToString(run.out);
+    if (c.part == Part::kClientShow) {
+      // Between the first line and the summary, the client's lines only.
+      const std::vector<std::wstring> lines = Lines(run.out);
+      for (size_t i = 1; i + 1 < lines.size(); ++i) {
+        EXPECT_NE(std::wstring::npos, lines[i].find(client + viewerPrefix.substr(0, 7))) << testing::PrintToString(lines[i]);
+      }
     }
   }
 }
@@ -335,13 +477,16 @@ TEST(Zevshow, RefusesBadArgumentsWithTheUsageText) {
       {with({L"--start-cmd", L"--command", L"x {0}"}), 1, L"zevshow: --start-cmd and --command exclude each other"},
       {with({L"--focus-wait", L"250"}), 1, L"zevshow: --focus-wait needs --keep-focus"},
       {{L"--check", L"--trace"}, 1, L"zevshow: --check takes no other option"},
+      {{L"--watch", L"--for", L"0"}, 1, L"zevshow: --for needs whole seconds from 1 to 604800"},
+      {{L"--watch", L"--check"}, 1, L"zevshow: --watch takes only --for and --all"},
+      {{L"--all"}, 1, L"zevshow: --for and --all need --watch"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.arguments));
     const ProgramRun run = RunZevshow(c.arguments);
     EXPECT_EQ(c.exitCode, run.exitCode);
     const std::wstring& usage = c.reason.empty() ? run.out : run.err;
-    EXPECT_NE(std::wstring::npos, usage.find(L"usage:\r\n  zevshow --server URL")) << testing::PrintToString(usage);
+    EXPECT_NE(std::wstring::npos, usage.find(L"usage:\r\n  zevshow --watch [--for SECONDS] [--all]\r\n  zevshow --server URL")) << testing::PrintToString(usage);
     if (c.reason.empty()) {
       EXPECT_EQ(L"", run.err);
     } else {
