@@ -68,6 +68,10 @@ class TimedLaunchPlatform final : public ViewerPlatform {
   }
   bool LogonUserName(char16_t* buffer, std::uint32_t& size) override { return real_.LogonUserName(buffer, size); }
   std::uint32_t LastError() override { return real_.LastError(); }
+  bool SystemDirectory(std::u16string& path, std::uint32_t& error) override {
+    return real_.SystemDirectory(path, error);
+  }
+  std::u16string EnvironmentStrings() override { return real_.EnvironmentStrings(); }
   LaunchResult StartProcess(const ProcessLaunch& launch) override {
     const Clock::time_point start = Clock::now();
     const LaunchResult result = real_.StartProcess(launch);
