@@ -2,6 +2,7 @@
 // over many rounds, one line per row on stdout:
 //   ROW<TAB>median B/A<TAB>first-third quartile<TAB>rounds
 //   wine_bench ROUNDS        all rows (the DLL registered in this prefix)
+//   wine_bench watch ROUNDS ZEVSHOW   Show with zevshow --watch running / without
 //   wine_bench child ...     what the launches start: exits at once
 #include <windows.h>
 #include <oleauto.h>
@@ -15,6 +16,7 @@
 
 #include "VeltaraDeskZevEvov.h"
 #include "base/win/com_ref.h"
+#include "base/win/unique_handle.h"
 #include "base/win/unique_bstr.h"
 #include "viewer/viewer_core.h"
 #include "viewer/win/windows_viewer_platform.h"
@@ -137,6 +139,92 @@ void ShowRows(int rounds) {
   }
 }
 
+// A zevshow --watch of its own, printing into a file as "> trace.txt" does,
+// ended when it goes out of scope.
+class RunningWatch {
+ public:
+  explicit RunningWatch(const std::wstring& zevshow) {
+    wchar_t folder[MAX_PATH];
+    wchar_t path[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    if (GetTempFileNameW(folder, L"zwb", 0, path) == 0) return;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    UniqueHandle out(CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                 FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (!out) return;
+    std::wstring commandLine = L"\"" + zevshow + L"\" --watch";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = out.get();
+    si.hStdError = out.get();
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return;
+    process_.reset(pi.hProcess);
+    CloseHandle(pi.hThread);
+    // Listening once the buffer's events exist.
+    while (WaitForSingleObject(process_.get(), 10) == WAIT_TIMEOUT) {
+      UniqueHandle ready(OpenEventW(SYNCHRONIZE, FALSE, L"DBWIN_BUFFER_READY"));
+      if (ready) {
+        listening_ = true;
+        return;
+      }
+    }
+  }
+  ~RunningWatch() {
+    if (!process_) return;
+    TerminateProcess(process_.get(), 0);
+    WaitForSingleObject(process_.get(), INFINITE);
+  }
+  RunningWatch(const RunningWatch&) = delete;
+  RunningWatch& operator=(const RunningWatch&) = delete;
+
+  bool listening() const { return listening_; }
+
+ private:
+  UniqueHandle process_;
+  bool listening_ = false;
+};
+
+// Show (a custom command, every trace line written) with a watch taking its
+// lines, against the same Show with nobody listening; the watch is started
+// and ended around each side, outside the timing.
+bool WatchRow(int rounds, const std::wstring& zevshow) {
+  constexpr int kShowsPerSide = 4;
+  WindowsViewerPlatform platform;
+  ViewerCore viewer(platform);
+  viewer.put_Server(View(u"zevbench://archive"));
+  viewer.put_UrlRoot(View(u"/sap/bc/contentserver"));
+  viewer.put_ContRep(View(u"A1"));
+  viewer.put_DID(View(u"4711ABCDEF"));
+  const std::u16string child = u"\"" + OwnPath() + u"\" child {0}";
+  viewer.AddCC(View(child));
+  auto timeShows = [&viewer]() {
+    const Clock::time_point start = Clock::now();
+    for (int i = 0; i < kShowsPerSide; ++i) viewer.Show();
+    return Seconds(start);
+  };
+  std::vector<double> ratios;
+  for (int round = 0; round < rounds; ++round) {
+    double without = 0, with = 0;
+    for (int side = 0; side < 2; ++side) {
+      if ((side == 0) == (round % 2 == 0)) {
+        without = timeShows();
+        continue;
+      }
+      RunningWatch watch(zevshow);
+      if (!watch.listening()) {
+        std::fprintf(stderr, "wine_bench: zevshow --watch did not start listening\n");
+        return false;
+      }
+      with = timeShows();
+    }
+    ratios.push_back(with / without);
+  }
+  PrintRow("Show with zevshow --watch running / without", ratios);
+  return true;
+}
+
 void CreateViewer(IClassFactory* factory, ComRef<IDorvex_ZevEvover>& viewer) {
   factory->CreateInstance(nullptr, IID_IDorvex_ZevEvover, reinterpret_cast<void**>(viewer.put()));
 }
@@ -242,6 +330,7 @@ void CreationRows(IClassFactory* factory, int rounds) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc > 1 && std::wstring(argv[1]) == L"child") return 0;
+  if (argc == 4 && std::wstring(argv[1]) == L"watch") return WatchRow(_wtoi(argv[2]), argv[3]) ? 0 : 1;
   const int rounds = argc > 1 ? _wtoi(argv[1]) : 31;
   CoInitializeEx(nullptr, COINIT_MULTITHREADED);
   {
