@@ -102,6 +102,20 @@ add_subdirectory(tools/zevshow)
 # Scripts that the tests and the demo run with cscript sit beside the programs.
 configure_file(${CMAKE_SOURCE_DIR}/tools/sap_client.vbs ${OUTPUT_DIR}/sap_client.vbs COPYONLY)
 
+# The 32-bit suite loads the GCC runtime DLL that mingw-built plug-ins bring
+# into a client, in both thread variants. They share one file name, so each
+# gets a folder of its own; the -posix one needs winpthreads beside it.
+if(DLL_BITS EQUAL 32)
+  foreach(variant win32 posix)
+    execute_process(COMMAND ${TOOLCHAIN_PREFIX}-gcc-${variant} -print-file-name=libgcc_s_dw2-1.dll
+      OUTPUT_VARIABLE GCC_RUNTIME_DLL OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+    configure_file(${GCC_RUNTIME_DLL} ${OUTPUT_DIR}/gcc-runtime-${variant}/libgcc_s_dw2-1.dll COPYONLY)
+  endforeach()
+  execute_process(COMMAND ${TOOLCHAIN_PREFIX}-gcc-posix -print-file-name=libwinpthread-1.dll
+    OUTPUT_VARIABLE WINPTHREADS_DLL OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+  configure_file(${WINPTHREADS_DLL} ${OUTPUT_DIR}/gcc-runtime-posix/libwinpthread-1.dll COPYONLY)
+endif()
+
 add_library(wine_test_support STATIC
   tests/wine/support/child_process.cpp
   tests/wine/support/loaded_server.cpp

@@ -31,10 +31,15 @@ target_link_options(zevevov PRIVATE -s -Wl,--gc-sections -Wl,--dynamicbase -Wl,-
 # The preferred base is fixed: the linker's automatic one is a hash of the
 # output path, so two build folders would give two different files.
 # The 32-bit file links its own registry of unwind frames: the runtime's
-# leaves a semaphore open on every unload (server/frame_table.cpp).
+# leaves a semaphore open on every unload (server/frame_table.cpp). That
+# registry finds the module's .eh_frame by its section name, which only a
+# short name keeps in the mapped headers.
 if(DLL_BITS EQUAL 32)
   target_sources(zevevov PRIVATE server/frame_table.cpp)
-  target_link_options(zevevov PRIVATE -Wl,--no-seh -Wl,--image-base=0x67A40000)
+  # Its table is zero at load; mingw's g++ puts a zero object of its own data
+  # section into the file (48 KB here), and only common storage into .bss.
+  set_source_files_properties(server/frame_table.cpp PROPERTIES COMPILE_OPTIONS -fno-data-sections)
+  target_link_options(zevevov PRIVATE -Wl,--no-seh -Wl,--image-base=0x67A40000 -Wl,--disable-long-section-names)
 else()
   target_link_options(zevevov PRIVATE -Wl,--high-entropy-va -Wl,--image-base=0x267A40000)
 endif()

@@ -1,19 +1,32 @@
-// The 32-bit file unwinds C++ exceptions through DWARF tables, which the C
-// runtime's start-up hands to __register_frame_info when the DLL loads. The
-// static runtime's own registry guards its lists with a lock whose semaphore
-// it creates on that registration and never closes: one kernel handle lost on
-// every load and unload, and the lock sits in that object's private storage,
-// out of DllMain's reach. These three functions replace the registry at
-// static link time, so its object is not linked at all. The start-up
-// registers the DLL's one .eh_frame section under the loader lock and takes
-// it back as the DLL goes: the table of its frames is built and freed then,
-// and only read in between, so a lookup needs no lock. The 64-bit file
-// unwinds through SEH, registers nothing, and does not link this.
+// The 32-bit file unwinds C++ exceptions through the DWARF tables in its
+// .eh_frame section: its statically linked unwinder asks _Unwind_Find_FDE for
+// the frame of every return address. These three functions replace the static
+// runtime's registry at link time, so its object is not linked at all: that
+// registry creates a semaphore on the first registration and never closes it,
+// one kernel handle lost on every load and unload.
+//
+// The table does not come from the registration. The C runtime's start-up
+// hands the section to libgcc_s_dw2-1.dll's registry instead of this one
+// whenever that DLL is already in the process (any mingw-built plug-in brings
+// it), and the unwinder here would then find no frame and end the process. So
+// the table is this module's own section, found through its own section
+// headers (wherever the loader put the module), built at load under the loader
+// lock before any other constructor runs, and only read after that: a lookup
+// needs no lock. It lives in static storage, so nothing is allocated under the
+// loader lock and nothing is freed at an unload or at process exit, where the
+// C runtime's exit list hands the registration back and this file calls no
+// other DLL. The 64-bit file unwinds through SEH, registers nothing, and does
+// not link this.
+#include <windows.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
+#include <utility>
+
+// The module's own headers, placed by the linker.
+extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
 
@@ -123,8 +136,8 @@ Byte FrameAddressEncoding(const Byte* cie) {
   }
 }
 
-// A frame's start address: the base the start-up registers with is zero for
-// text- and data-relative values. Zero for a function the linker dropped,
+// A frame's start address: text- and data-relative values take the bases a
+// lookup reports, which are zero. Zero for a function the linker dropped,
 // whose frame stays behind with a null start.
 const Byte* ReadFrameAddress(Byte encoding, const Byte* p, Address& out) {
   const Byte* field = p;
@@ -146,20 +159,33 @@ struct Frame {
   const Byte* fde;
 };
 
+struct Section {
+  const Byte* begin;
+  const Byte* end;
+};
+
+constexpr std::size_t kLengthBytes = 4;
+constexpr std::size_t kCiePointerBytes = 4;
+
 // Calls visit with each live frame of the section, in section order, until it
 // returns true.
 template <typename Visit>
-void ForEachFrame(const Byte* section, Visit&& visit) {
+void ForEachFrame(const Section& section, Visit&& visit) {
   const Byte* lastCie = nullptr;
   Byte encoding = kOmit;
-  for (const Byte* entry = section;;) {
+  for (const Byte* entry = section.begin;;) {
+    const std::size_t remaining = static_cast<std::size_t>(section.end - entry);
+    if (remaining < kLengthBytes + kCiePointerBytes) return;
     const std::uint32_t length = Load<std::uint32_t>(entry);
-    // The zero length at the end of the section; a 64-bit length never
-    // occurs in a 32-bit file.
+    // The zero length that ends the frames; a 64-bit length never occurs in
+    // a 32-bit file.
     if (length == 0 || length == 0xffffffff) return;
-    const std::uint32_t cieOffset = Load<std::uint32_t>(entry + 4);
+    // The walk reads no entry that runs past the section, nor a CIE before it.
+    if (length < kCiePointerBytes || length > remaining - kLengthBytes) return;
+    const std::uint32_t cieOffset = Load<std::uint32_t>(entry + kLengthBytes);
+    if (cieOffset > static_cast<std::size_t>(entry - section.begin) + kLengthBytes) return;
     if (cieOffset != 0) {
-      const Byte* cie = entry + 4 - cieOffset;
+      const Byte* cie = entry + kLengthBytes - cieOffset;
       if (cie != lastCie) {
         lastCie = cie;
         encoding = FrameAddressEncoding(cie);
@@ -171,17 +197,67 @@ void ForEachFrame(const Byte* section, Visit&& visit) {
         return;
       }
     }
-    entry += 4 + length;
+    entry += kLengthBytes + length;
   }
 }
 
-struct Registration {
-  const Byte* section;
-  void* object;
-  // Sorted by start address; null when there was no memory for it, and then
-  // a lookup walks the section.
-  Frame* frames;
+// The linker writes ".eh_frame" cut to the eight bytes of an image's section
+// name: the DLL links with long section names disabled, since a long name
+// lives in a string table that the loader does not map.
+constexpr char kFrameSectionName[] = ".eh_fram";
+static_assert(sizeof kFrameSectionName - 1 == IMAGE_SIZEOF_SHORT_NAME);
+
+Section OwnFrameSection() {
+  const Byte* const image = reinterpret_cast<const Byte*>(&__ImageBase);
+  const auto* const headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(image + __ImageBase.e_lfanew);
+  const IMAGE_SECTION_HEADER* const first = IMAGE_FIRST_SECTION(headers);
+  const IMAGE_SECTION_HEADER* const last = first + headers->FileHeader.NumberOfSections;
+  const IMAGE_SECTION_HEADER* const found = std::find_if(first, last, [](const IMAGE_SECTION_HEADER& header) {
+    return std::memcmp(header.Name, kFrameSectionName, IMAGE_SIZEOF_SHORT_NAME) == 0;
+  });
+  if (found == last) return {nullptr, nullptr};
+  const Byte* const begin = image + found->VirtualAddress;
+  return {begin, begin + found->Misc.VirtualSize};
+}
+
+// The DLL has about 1,400 frames. One that outgrows the table is still
+// served, by a walk through the section on every lookup.
+constexpr std::size_t kFrameCapacity = 4096;
+
+struct FrameTable {
+  Section section;
+  // Sorted by start address, when they all fit.
+  Frame frames[kFrameCapacity];
   std::size_t count;
+  bool indexed;
+};
+
+FrameTable table;
+
+// Runs before the module's other constructors, so that any exception they
+// throw finds its frames.
+constexpr int kBeforeOtherConstructors = 101;
+
+__attribute__((constructor(kBeforeOtherConstructors))) void BuildFrameTable() {
+  table.section = OwnFrameSection();
+  std::size_t count = 0;
+  bool fits = true;
+  ForEachFrame(table.section, [&](const Frame& frame) {
+    fits = count < kFrameCapacity;
+    if (fits) table.frames[count++] = frame;
+    return !fits;
+  });
+  if (!fits) return;
+  std::sort(table.frames, table.frames + count, [](const Frame& a, const Frame& b) { return a.begin < b.begin; });
+  table.count = count;
+  table.indexed = true;
+}
+
+// What the start-up registered here, if it did: it registers the module's
+// section once per load and takes it back as the module goes.
+struct Registration {
+  const void* begin;
+  void* object;
 };
 
 Registration registration;
@@ -196,44 +272,30 @@ struct DwarfEhBases {
 
 }  // namespace
 
+// A registration is bookkeeping only: the table is there whoever registered.
+// A second one, or one of a section that is not this module's, is refused and
+// the first is kept; the lookup would not read its frames.
 extern "C" void __register_frame_info(const void* begin, void* object) {
-  const Byte* section = static_cast<const Byte*>(begin);
-  if (section == nullptr || Load<std::uint32_t>(section) == 0) return;
-  std::size_t count = 0;
-  ForEachFrame(section, [&](const Frame&) {
-    ++count;
-    return false;
-  });
-  Frame* frames = static_cast<Frame*>(std::malloc(count * sizeof(Frame)));
-  if (frames != nullptr) {
-    Frame* next = frames;
-    ForEachFrame(section, [&](const Frame& frame) {
-      *next++ = frame;
-      return false;
-    });
-    std::sort(frames, frames + count, [](const Frame& a, const Frame& b) { return a.begin < b.begin; });
-  }
-  registration = {section, object, frames, count};
+  const Byte* const at = static_cast<const Byte*>(begin);
+  if (registration.begin != nullptr || at < table.section.begin || at >= table.section.end) return;
+  registration = {begin, object};
 }
 
 extern "C" void* __deregister_frame_info(const void* begin) {
-  if (begin == nullptr || begin != registration.section) return nullptr;
-  void* object = registration.object;
-  std::free(registration.frames);
-  registration = {};
-  return object;
+  if (begin == nullptr || begin != registration.begin) return nullptr;
+  return std::exchange(registration, {}).object;
 }
 
 extern "C" const void* _Unwind_Find_FDE(void* pc, DwarfEhBases* bases) {
   const Address at = reinterpret_cast<Address>(pc);
   Frame found{0, 0, nullptr};
-  if (registration.frames != nullptr) {
-    const Frame* first = registration.frames;
-    const Frame* after = std::upper_bound(first, first + registration.count, at,
+  if (table.indexed) {
+    const Frame* first = table.frames;
+    const Frame* after = std::upper_bound(first, first + table.count, at,
                                           [](Address a, const Frame& frame) { return a < frame.begin; });
     if (after != first && at - after[-1].begin < after[-1].size) found = after[-1];
-  } else if (registration.section != nullptr) {
-    ForEachFrame(registration.section, [&](const Frame& frame) {
+  } else {
+    ForEachFrame(table.section, [&](const Frame& frame) {
       if (at - frame.begin >= frame.size) return false;
       found = frame;
       return true;

@@ -8,12 +8,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "VeltaraDeskZevEvov.h"
 #include "base/win/com_ref.h"
+#include "base/win/unique_handle.h"
 #include "base/win/unique_module.h"
 #include "child_process.h"
 #include "idle_outer.h"
@@ -222,16 +226,27 @@ TEST(LibraryUnload, LoadUnloadCyclesKeepNothing) {
   EXPECT_LE(handlesAfter, handlesBefore) << "handles before " << handlesBefore << ", after " << handlesAfter;
 }
 
-// A C++ exception thrown and caught inside the library unwinds on every load,
-// each of which registers the library's unwind frames anew. The string's
-// length word claims more characters than a 32-bit string can hold, so the
-// runtime throws before it reads one; a 64-bit string could hold them.
-TEST(LibraryUnload, ExceptionsInsideTheLibraryUnwindOnEveryLoad) {
-  if (sizeof(void*) == 8) GTEST_SKIP() << "a 64-bit string takes the claimed length";
+namespace {
+
+// A C++ exception thrown and caught inside the library, which gives
+// E_UNEXPECTED. The string's length word claims more characters than a 32-bit
+// string can hold, so the runtime throws before it reads one; a 64-bit string
+// could hold them.
+
+HRESULT AddOverlongCC(IDorvex_ZevEvover* viewer) {
   struct {
     DWORD bytes;
     wchar_t text[2];
   } overlong{0xfffffffe, L"x"};
+  return viewer->AddCC(overlong.text);
+}
+
+}  // namespace
+
+// The exception unwinds on every load, each of which registers the library's
+// unwind frames anew.
+TEST(LibraryUnload, ExceptionsInsideTheLibraryUnwindOnEveryLoad) {
+  if (sizeof(void*) == 8) GTEST_SKIP() << "a 64-bit string takes the claimed length";
   for (int load = 0; load < 3; ++load) {
     LoadedServer server;
     ASSERT_TRUE(server.loaded());
@@ -239,12 +254,107 @@ TEST(LibraryUnload, ExceptionsInsideTheLibraryUnwindOnEveryLoad) {
     ASSERT_TRUE(factory);
     ComRef<IDorvex_ZevEvover> viewer;
     ASSERT_HR(S_OK, factory->CreateInstance(nullptr, IID_IDorvex_ZevEvover, reinterpret_cast<void**>(viewer.put())));
-    EXPECT_HR(E_UNEXPECTED, viewer->AddCC(overlong.text)) << "load " << load;
+    EXPECT_HR(E_UNEXPECTED, AddOverlongCC(viewer.get())) << "load " << load;
     EXPECT_HR(S_OK, viewer->ClearCC()) << "load " << load;
   }
 }
 
 #ifndef _WIN64
+// A client may hold the GCC runtime DLL that mingw-built plug-ins link
+// (libgcc_s_dw2-1.dll, either thread variant) before the library loads, or
+// load it later, and the library may have to load away from its preferred
+// base. Its exceptions must unwind in each of those processes; each case runs
+// in a process of its own, since a lost exception ends the process.
+namespace {
+
+enum class RuntimeLoad { kNone, kBeforeTheLibrary, kAfterTheLibrary };
+
+struct UnwindCase {
+  const char* what;
+  RuntimeLoad runtimeLoad;
+  // Below the program's folder; the build copies each variant there.
+  const wchar_t* runtimeFolder;
+  bool preferredBaseTaken;
+};
+
+constexpr UnwindCase kUnwindCases[] = {
+    {"win32-threads runtime loaded first", RuntimeLoad::kBeforeTheLibrary, L"gcc-runtime-win32", false},
+    {"posix-threads runtime loaded first", RuntimeLoad::kBeforeTheLibrary, L"gcc-runtime-posix", false},
+    {"win32-threads runtime loaded after", RuntimeLoad::kAfterTheLibrary, L"gcc-runtime-win32", false},
+    {"posix-threads runtime loaded after", RuntimeLoad::kAfterTheLibrary, L"gcc-runtime-posix", false},
+    {"preferred base taken", RuntimeLoad::kNone, nullptr, true},
+    {"preferred base taken, runtime loaded first", RuntimeLoad::kBeforeTheLibrary, L"gcc-runtime-posix", true},
+};
+
+// The scenario's exit codes besides the runtime's own: std::abort gives 3.
+enum UnwindExit : long {
+  kUnwound = 0,
+  kNoSuchCase = 10,
+  kRuntimeNotLoaded,
+  kBaseNotReserved,
+  kLibraryNotLoaded,
+  kNotRelocated,
+  kNoViewer,
+  kOtherResult,
+};
+
+constexpr DWORD kHeaderBytes = 4096;
+
+// Reserves the address range the library's file asks to be loaded at, so the
+// loader must relocate it; gives the range's start, or null.
+void* ReservePreferredBase(const std::wstring& path) {
+  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return nullptr;
+  std::vector<unsigned char> header(kHeaderBytes);
+  DWORD read = 0;
+  if (!ReadFile(file.get(), header.data(), kHeaderBytes, &read, nullptr) || read < sizeof(IMAGE_DOS_HEADER)) return nullptr;
+  IMAGE_DOS_HEADER dos;
+  std::memcpy(&dos, header.data(), sizeof dos);
+  if (dos.e_lfanew < 0 || static_cast<DWORD>(dos.e_lfanew) > read - sizeof(IMAGE_NT_HEADERS32)) return nullptr;
+  IMAGE_NT_HEADERS32 nt;
+  std::memcpy(&nt, header.data() + dos.e_lfanew, sizeof nt);
+  void* const base = reinterpret_cast<void*>(static_cast<std::uintptr_t>(nt.OptionalHeader.ImageBase));
+  return VirtualAlloc(base, nt.OptionalHeader.SizeOfImage, MEM_RESERVE, PAGE_NOACCESS);
+}
+
+CHILD_SCENARIO(unwind_in_client) {
+  const unsigned long index = std::wcstoul(ChildScenarioArgument().c_str(), nullptr, 10);
+  if (index >= std::size(kUnwindCases)) return kNoSuchCase;
+  const UnwindCase& c = kUnwindCases[index];
+  const std::wstring runtimePath =
+      c.runtimeFolder == nullptr ? L"" : testing_paths::ProgramDirectory() + c.runtimeFolder + L"\\libgcc_s_dw2-1.dll";
+  // The runtime's folder also holds what it imports.
+  UniqueModule runtime;
+  auto loadRuntime = [&] {
+    runtime.reset(LoadLibraryExW(runtimePath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    return static_cast<bool>(runtime);
+  };
+  if (c.runtimeLoad == RuntimeLoad::kBeforeTheLibrary && !loadRuntime()) return kRuntimeNotLoaded;
+  void* preferredBase = nullptr;
+  if (c.preferredBaseTaken && (preferredBase = ReservePreferredBase(testing_paths::DllPath())) == nullptr) {
+    return kBaseNotReserved;
+  }
+  LoadedServer server;
+  if (!server.loaded()) return kLibraryNotLoaded;
+  if (c.preferredBaseTaken && GetModuleHandleW(test_bitness::kDllFileName) == preferredBase) return kNotRelocated;
+  if (c.runtimeLoad == RuntimeLoad::kAfterTheLibrary && !loadRuntime()) return kRuntimeNotLoaded;
+  ComRef<IClassFactory> factory(server.ViewerClassObject());
+  ComRef<IDorvex_ZevEvover> viewer;
+  if (!factory || FAILED(factory->CreateInstance(nullptr, IID_IDorvex_ZevEvover, reinterpret_cast<void**>(viewer.put())))) {
+    return kNoViewer;
+  }
+  return AddOverlongCC(viewer.get()) == E_UNEXPECTED ? kUnwound : kOtherResult;
+}
+
+}  // namespace
+
+TEST(LibraryUnwind, ExceptionsUnwindWhateverRuntimeTheClientHolds) {
+  for (size_t i = 0; i < std::size(kUnwindCases); ++i) {
+    EXPECT_EQ(kUnwound, RunProcess(ChildCommandLine(L"unwind_in_client", std::to_wstring(i))))
+        << kUnwindCases[i].what << " (3: std::abort, the exception found no frame)";
+  }
+}
+
 // Every export is called as __stdcall, and a 32-bit stdcall function takes its
 // own arguments off the stack. An export built as __cdecl leaves them there;
 // callers that address their locals through a frame pointer never notice, so

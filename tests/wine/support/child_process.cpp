@@ -20,10 +20,19 @@ ChildScenarioRegistration::ChildScenarioRegistration(const wchar_t* name, ChildS
   Scenarios()[name] = scenario;
 }
 
-std::wstring ChildCommandLine(const wchar_t* name) {
+std::wstring ChildCommandLine(const wchar_t* name, const std::wstring& argument) {
   wchar_t path[MAX_PATH];
   GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return L"\"" + std::wstring(path) + L"\" --child " + name;
+  std::wstring commandLine = L"\"" + std::wstring(path) + L"\" --child " + name;
+  if (!argument.empty()) commandLine += L" \"" + argument + L"\"";
+  return commandLine;
+}
+
+std::wstring ChildScenarioArgument() {
+  int argc = 0;
+  const UniqueLocalMemory<wchar_t*> argv(CommandLineToArgvW(GetCommandLineW(), &argc));
+  if (!argv || argc < 4) return L"";
+  return argv.get()[3];
 }
 
 bool RunChildScenarioFromArguments(int* exitCode) {

@@ -21,8 +21,13 @@ struct ChildScenarioRegistration {
                                                                     &ChildScenario_##name); \
   static int ChildScenario_##name()
 
-// Command line that starts this same program with the named scenario.
-std::wstring ChildCommandLine(const wchar_t* name);
+// Command line that starts this same program with the named scenario, and
+// one argument for it when given.
+std::wstring ChildCommandLine(const wchar_t* name, const std::wstring& argument = L"");
+
+// The argument the running scenario was started with ("--child NAME
+// ARGUMENT"), or empty.
+std::wstring ChildScenarioArgument();
 
 // Runs the scenario named by "--child NAME" in the arguments; returns false when
 // the arguments name none, so that main goes on with the tests.
