@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <string_view>
 
@@ -42,6 +43,15 @@ class QuietPlatform final : public ViewerPlatform {
   bool UserNameEx(std::uint32_t, char16_t*, std::uint32_t&) override { return false; }
   bool LogonUserName(char16_t*, std::uint32_t&) override { return false; }
   std::uint32_t LastError() override { return 0; }
+  bool SystemDirectory(std::u16string& path, std::uint32_t&) override {
+    path = u"C:\\Windows\\system32";
+    return true;
+  }
+  // One entry with its NUL; the block's final NUL left off.
+  std::u16string EnvironmentStrings() override {
+    static constexpr char16_t kBlock[] = u"PATH=C:\\Windows\0";
+    return std::u16string(kBlock, std::size(kBlock) - 1);
+  }
   LaunchResult StartProcess(const ProcessLaunch&) override { return {true, 0}; }
   LaunchResult LaunchWithShell(const ShellLaunch&) override { return {true, 0}; }
   std::uintptr_t ForegroundWindow() override { return 0; }
