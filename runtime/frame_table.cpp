@@ -1,3 +1,5 @@
+// Another mingw module's GCC runtime in the host must not cost the 32-bit DLL its unwind frames.
+//
 // The 32-bit file unwinds C++ exceptions through the DWARF tables in its
 // .eh_frame section: its statically linked unwinder asks _Unwind_Find_FDE for
 // the frame of every return address. These three functions replace the static
