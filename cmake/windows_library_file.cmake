@@ -14,12 +14,14 @@ add_library(zevevov SHARED
   server/class_table.cpp
   server/entry_points.cpp
   server/module_base.cpp
+  server/module_path.cpp
   server/neutral_locale_alias.cpp
   server/registration.cpp
   server/registration_entry_points.cpp
+  server/registration_keys_snapshot.cpp
+  server/registration_script.cpp
   server/registry_views.cpp
   server/server_module.cpp
-  server/registration_keys_snapshot.cpp
   runtime/runtime_buffers.cpp
   runtime/terminate_handler.cpp
   ${RESOURCE_SCRIPT}

@@ -4,7 +4,7 @@
 
 #include "base/win/unique_reg_key.h"
 #include "registrar/win/per_user_registration.h"
-#include "server/registration.h"
+#include "server/module_path.h"
 
 namespace {
 
