@@ -10,13 +10,13 @@
 #include "comframe/class_entry.h"
 #include "registrar/win/per_user_registration.h"
 #include "resource_ids.h"
-#include "server/app_id.h"
 #include "server/class_table.h"
 #include "server/module_path.h"
 #include "server/neutral_locale_alias.h"
 #include "server/registration_keys_snapshot.h"
 #include "server/registration_script.h"
 #include "server/registry_views.h"
+#include "server/server_identifiers.h"
 
 namespace {
 

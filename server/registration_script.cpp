@@ -5,7 +5,7 @@
 #include "base/hresult.h"
 #include "registrar/win/reg_object.h"
 #include "server/module_path.h"
-#include "server/app_id.h"
+#include "server/server_identifiers.h"
 
 namespace {
 
