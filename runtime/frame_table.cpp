@@ -1,4 +1,4 @@
-// Another mingw module's GCC runtime in the host must not cost the 32-bit DLL its unwind frames.
+// In a host that holds another GCC runtime, the 32-bit DLL still finds its unwind frames, and leaks no handle.
 //
 // The 32-bit file unwinds C++ exceptions through the DWARF tables in its
 // .eh_frame section: its statically linked unwinder asks _Unwind_Find_FDE for
