@@ -1,7 +1,8 @@
 # The DLL itself. Built in a tree of its own with the -win32 compiler variant
 # (cmake/windows.cmake): the -posix one links winpthreads, whose thread
 # control imports a DLL that starts no thread has no use for.
-# The DLL: process records, exported entry points, registration, class list.
+# The DLL: process records, exported entry points, registration, class list,
+# and the C++ runtime's fixes for living in a host process.
 set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/resources/VeltaraDeskZevEvov.rc)
 set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES OBJECT_DEPENDS
   "${GENERATED_DIR}/VeltaraDeskZevEvov.tlb;${CMAKE_SOURCE_DIR}/resources/appid.rgs;${CMAKE_SOURCE_DIR}/resources/dorvex_zevevover.rgs;${CMAKE_SOURCE_DIR}/resources/VeltaraDeskZevEvov.manifest;${CMAKE_SOURCE_DIR}/resources/resource_ids.h")
@@ -13,13 +14,16 @@ add_library(zevevov SHARED
   server/class_table.cpp
   server/entry_points.cpp
   server/module_base.cpp
+  server/module_path.cpp
   server/neutral_locale_alias.cpp
   server/registration.cpp
   server/registration_entry_points.cpp
+  server/registration_keys_snapshot.cpp
+  server/registration_script.cpp
   server/registry_views.cpp
   server/server_module.cpp
-  server/registration_keys_snapshot.cpp
-  server/terminate_handler.cpp
+  runtime/runtime_buffers.cpp
+  runtime/terminate_handler.cpp
   ${RESOURCE_SCRIPT}
   ${GENERATED_DIR}/VeltaraDeskZevEvov.def)
 set_target_properties(zevevov PROPERTIES PREFIX "" OUTPUT_NAME ${DLL_NAME})
@@ -31,14 +35,14 @@ target_link_options(zevevov PRIVATE -s -Wl,--gc-sections -Wl,--dynamicbase -Wl,-
 # The preferred base is fixed: the linker's automatic one is a hash of the
 # output path, so two build folders would give two different files.
 # The 32-bit file links its own registry of unwind frames: the runtime's
-# leaves a semaphore open on every unload (server/frame_table.cpp). That
+# leaves a semaphore open on every unload (runtime/frame_table.cpp). That
 # registry finds the module's .eh_frame by its section name, which only a
 # short name keeps in the mapped headers.
 if(DLL_BITS EQUAL 32)
-  target_sources(zevevov PRIVATE server/frame_table.cpp)
+  target_sources(zevevov PRIVATE runtime/frame_table.cpp)
   # Its table is zero at load; mingw's g++ puts a zero object of its own data
   # section into the file (48 KB here), and only common storage into .bss.
-  set_source_files_properties(server/frame_table.cpp PROPERTIES COMPILE_OPTIONS -fno-data-sections)
+  set_source_files_properties(runtime/frame_table.cpp PROPERTIES COMPILE_OPTIONS -fno-data-sections)
   target_link_options(zevevov PRIVATE -Wl,--no-seh -Wl,--image-base=0x67A40000 -Wl,--disable-long-section-names)
 else()
   target_link_options(zevevov PRIVATE -Wl,--high-entropy-va -Wl,--image-base=0x267A40000)

@@ -7,13 +7,8 @@
 #include <utility>
 
 #include "base/exception_barrier.h"
+#include "runtime/runtime_buffers.h"
 #include "server/server_records.h"
-
-// The C++ runtime's release of its own buffers; libstdc++ defines it but no
-// header declares it.
-namespace __gnu_cxx {
-void __freeres() noexcept;
-}
 
 namespace {
 
@@ -42,10 +37,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
       // already. The system takes the memory, handles and locks back.
       if (reserved != nullptr) return TRUE;
       delete std::exchange(serverRecords, nullptr);
-      // The statically linked C++ runtime keeps buffers (its exception
-      // handling's among them) that outlive an unload: about 19 KB lost on
-      // every load and unload.
-      __gnu_cxx::__freeres();
+      FreeRuntimeBuffers();
       return TRUE;
     default:
       return TRUE;

@@ -3,13 +3,13 @@
 #include <cwchar>
 #include <initializer_list>
 
+#include "base/win/guid_text.h"
 #include "base/win/unique_reg_key.h"
 #include "server/registry_views.h"
 
 namespace {
 
 constexpr wchar_t kNeutralLocale[] = L"0";
-constexpr int kGuidTextChars = 39;
 constexpr size_t kVersionTextChars = 16;
 // A locale id in hexadecimal, as RegisterTypeLib names its key.
 constexpr size_t kLocaleTextChars = 16;
@@ -24,9 +24,7 @@ constexpr DWORD kSubkeyNameChars = 256;
 HKEY ClassesRoot() { return CurrentClassesLocation().root; }
 
 std::wstring LibraryKey(const TLIBATTR& attributes) {
-  wchar_t guid[kGuidTextChars];
-  StringFromGUID2(attributes.guid, guid, kGuidTextChars);
-  return std::wstring(CurrentClassesLocation().prefix) + L"TypeLib\\" + guid;
+  return std::wstring(CurrentClassesLocation().prefix) + L"TypeLib\\" + GuidText(attributes.guid);
 }
 
 std::wstring VersionKey(const TLIBATTR& attributes) {

@@ -1,26 +1,25 @@
 #include "server/registration.h"
 
 #include <initializer_list>
+#include <string>
 
 #include "base/hresult.h"
 #include "base/win/com_ref.h"
-#include "base/win/last_error.h"
 #include "base/win/unique_bstr.h"
 #include "base/win/unique_type_blocks.h"
 #include "comframe/class_entry.h"
 #include "registrar/win/per_user_registration.h"
-#include "registrar/win/reg_object.h"
 #include "resource_ids.h"
-#include "server/app_id.h"
 #include "server/class_table.h"
+#include "server/module_path.h"
 #include "server/neutral_locale_alias.h"
-#include "server/registry_views.h"
-#include "server/server_module.h"
 #include "server/registration_keys_snapshot.h"
+#include "server/registration_script.h"
+#include "server/registry_views.h"
+#include "server/server_identifiers.h"
 
 namespace {
 
-constexpr wchar_t kRegistryResourceType[] = L"REGISTRY";
 constexpr wchar_t kTypeLibraryExtension[] = L".tlb";
 // ".tlb" and its terminator.
 constexpr size_t kExtensionRoom = 5;
@@ -45,6 +44,29 @@ std::wstring HelpDirectory(const wchar_t* helpFile) {
   lstrcpynW(directory, helpFile, kModulePathCapacity);
   const wchar_t* last = LastStop(directory, [](wchar_t c) { return c == L'\\' || c == L'/' || c == L':'; });
   return last == nullptr ? std::wstring() : std::wstring(static_cast<const wchar_t*>(directory), last + 1);
+}
+
+// Loads module's own type library, or the ".tlb" companion beside it, and
+// tells the path that loaded. May throw std::bad_alloc.
+HRESULT LoadModuleTypeLibrary(HMODULE module, ITypeLib** library, std::wstring* loadedPath) {
+  *library = nullptr;
+  wchar_t path[kModulePathCapacity];
+  RETURN_IF_FAILED(ReadModulePath(module, path));
+
+  const wchar_t* lastSeparator = LastStop(path, [](wchar_t c) { return c == L'\\'; });
+  const wchar_t* afterSeparator = lastSeparator ? lastSeparator + 1 : path;
+  const wchar_t* dot = LastStop(afterSeparator, [](wchar_t c) { return c == L'.'; });
+  const size_t extension = dot ? static_cast<size_t>(dot - path) : wcslen(path);
+
+  ComRef<ITypeLib> loaded;
+  if (FAILED(LoadTypeLib(path, loaded.put()))) {
+    if (extension + kExtensionRoom > kModulePathCapacity) return E_FAIL;
+    lstrcpynW(path + extension, kTypeLibraryExtension, static_cast<int>(kExtensionRoom));
+    RETURN_IF_FAILED(LoadTypeLib(path, loaded.put()));
+  }
+  loadedPath->assign(path);
+  *library = loaded.release();
+  return S_OK;
 }
 
 using RegisterTypeLibFunction = HRESULT(WINAPI*)(ITypeLib*, LPOLESTR, LPOLESTR);
@@ -139,67 +161,6 @@ void UndoRegistration(HMODULE module, bool classesRegistered, const Registration
 }
 
 }  // namespace
-
-std::wstring EscapeModulePath(const wchar_t* path) {
-  std::wstring escaped;
-  escaped.reserve(kEscapedPathMaxChars);
-  for (const wchar_t* p = path; *p != L'\0' && escaped.size() < kEscapedPathMaxChars; ++p) {
-    escaped.push_back(*p);
-    if (*p == L'\'' && escaped.size() < kEscapedPathMaxChars) escaped.push_back(L'\'');
-  }
-  return escaped;
-}
-
-HRESULT ReadModulePath(HMODULE module, wchar_t (&path)[kModulePathCapacity]) {
-  const DWORD length = GetModuleFileNameW(module, path, kModulePathCapacity);
-  if (length == 0) return LastErrorResult();
-  if (length == kModulePathCapacity) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
-  return S_OK;
-}
-
-HRESULT RunRegistrationScript(HMODULE module, UINT resourceId, bool doRegister, const ReplacementPair* pairs) {
-  registrar::CRegObject registrar;
-  RETURN_IF_FAILED(registrar.Initialize());
-
-  // A pair that cannot be defined does not stop the run: the script then
-  // fails on the missing name if it needs it.
-  for (const ReplacementPair* pair = pairs; pair != nullptr && pair->name != nullptr; ++pair) {
-    if (pair->text != nullptr) registrar.DefineReplacement(pair->name, pair->text);
-  }
-  CVeltaraDeskZevEvovModule* serverModule = CVeltaraDeskZevEvovModule::Current();
-  if (serverModule == nullptr) return E_UNEXPECTED;
-  RETURN_IF_FAILED(serverModule->AddCommonReplacements(registrar));
-
-  wchar_t path[kModulePathCapacity];
-  RETURN_IF_FAILED(ReadModulePath(module, path));
-  const std::wstring escaped = EscapeModulePath(path);
-  if (FAILED(registrar.DefineReplacement(L"Module", escaped.c_str())) ||
-      FAILED(registrar.DefineReplacement(L"Module_Raw", escaped.c_str()))) {
-    return E_OUTOFMEMORY;
-  }
-  return registrar.RunScriptResource(path, resourceId, kRegistryResourceType, doRegister);
-}
-
-HRESULT LoadModuleTypeLibrary(HMODULE module, ITypeLib** library, std::wstring* loadedPath) {
-  *library = nullptr;
-  wchar_t path[kModulePathCapacity];
-  RETURN_IF_FAILED(ReadModulePath(module, path));
-
-  const wchar_t* lastSeparator = LastStop(path, [](wchar_t c) { return c == L'\\'; });
-  const wchar_t* afterSeparator = lastSeparator ? lastSeparator + 1 : path;
-  const wchar_t* dot = LastStop(afterSeparator, [](wchar_t c) { return c == L'.'; });
-  const size_t extension = dot ? static_cast<size_t>(dot - path) : wcslen(path);
-
-  ComRef<ITypeLib> loaded;
-  if (FAILED(LoadTypeLib(path, loaded.put()))) {
-    if (extension + kExtensionRoom > kModulePathCapacity) return E_FAIL;
-    lstrcpynW(path + extension, kTypeLibraryExtension, static_cast<int>(kExtensionRoom));
-    RETURN_IF_FAILED(LoadTypeLib(path, loaded.put()));
-  }
-  loadedPath->assign(path);
-  *library = loaded.release();
-  return S_OK;
-}
 
 HRESULT RegisterServerWithScripts(HMODULE module) {
   RegistrationKeysSnapshot before;

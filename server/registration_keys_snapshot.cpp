@@ -1,21 +1,23 @@
 #include "server/registration_keys_snapshot.h"
 
+#include "VeltaraDeskZevEvov.h"
 #include "base/hresult.h"
+#include "base/win/guid_text.h"
 #include "base/win/unique_reg_key.h"
-#include "server/app_id.h"
 #include "server/registry_views.h"
+#include "server/server_identifiers.h"
 
 namespace {
 
 // What the two scripts write outside CLSID, the one key they write per view;
 // then the class key and the keys the type library's registration writes.
 std::vector<std::wstring> KeyNames(RegistrationKeysSnapshot::Keys keys) {
-  std::vector<std::wstring> names = {L"DorvexZevEvov.Dorvex_ZevEvover.1", L"DorvexZevEvov.Dorvex_ZevEvover",
-                                     std::wstring(L"AppID\\") + kAppIdText, L"AppID\\Vexdor.ZevEvov.DLL"};
+  const std::wstring appIdKey = L"AppID\\";
+  std::vector<std::wstring> names = {std::wstring(kVersionIndependentProgId) + kProgIdVersionSuffix,
+                                     kVersionIndependentProgId, appIdKey + kAppIdText, appIdKey + kAppIdFileName};
   if (keys == RegistrationKeysSnapshot::Keys::kAll) {
-    names.insert(names.end(), {L"CLSID\\{5D0B7A31-6C2E-4F19-A8D4-3E71C09B2F66}",
-                               L"TypeLib\\{9A4C2E17-B35D-4E80-9F61-07D2C8A4E5B3}",
-                               L"Interface\\{7C3E9A15-2F48-4B6D-9E07-A15C4D8B3F29}"});
+    names.insert(names.end(), {ClassKey(), L"TypeLib\\" + GuidText(LIBID_VeltaraDeskZevEvovLib),
+                               L"Interface\\" + GuidText(IID_IDorvex_ZevEvover)});
   }
   return names;
 }

@@ -2,14 +2,16 @@
 
 #include <algorithm>
 
+#include "VeltaraDeskZevEvov.h"
+#include "base/win/guid_text.h"
 #include "base/win/unique_reg_key.h"
 #include "registrar/win/per_user_registration.h"
-#include "server/registration.h"
+#include "server/module_path.h"
 
 namespace {
 
 constexpr wchar_t kClassesPrefix[] = L"Software\\Classes\\";
-constexpr wchar_t kClassServerKey[] = L"CLSID\\{5D0B7A31-6C2E-4F19-A8D4-3E71C09B2F66}\\InprocServer32";
+constexpr wchar_t kServerSubkey[] = L"\\InprocServer32";
 
 #ifdef _WIN64
 constexpr REGSAM kOtherView = KEY_WOW64_32KEY;
@@ -31,10 +33,12 @@ ClassesLocation CurrentClassesLocation() {
   return {registrar::PerUserRegistration() ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, kClassesPrefix};
 }
 
+std::wstring ClassKey() { return L"CLSID\\" + GuidText(CLSID_Dorvex_ZevEvover); }
+
 bool ClassRegisteredInOtherView(HMODULE module) {
   if (!HasOtherView()) return false;
   const ClassesLocation classes = CurrentClassesLocation();
-  const std::wstring key = std::wstring(classes.prefix) + kClassServerKey;
+  const std::wstring key = classes.prefix + ClassKey() + kServerSubkey;
   UniqueRegKey opened;
   if (RegOpenKeyExW(classes.root, key.c_str(), 0, KEY_READ | kOtherView, opened.put()) != ERROR_SUCCESS) return false;
   wchar_t server[kModulePathCapacity];

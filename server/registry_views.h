@@ -21,6 +21,9 @@ struct ClassesLocation {
 };
 ClassesLocation CurrentClassesLocation();
 
+// The viewer class's key below the classes root: CLSID\{class id}.
+std::wstring ClassKey();
+
 // Whether the class is registered by the DLL of the other bitness in the same
 // scope (machine-wide or per user): the other view's class names a server
 // file other than module. Always false where there is no other view (32-bit

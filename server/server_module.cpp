@@ -1,9 +1,7 @@
 #include "server/server_module.h"
 
-#include "registrar/win/reg_object.h"
-#include "server/app_id.h"
 #include "server/module_base.h"
-#include "server/registration.h"
+#include "server/registration_script.h"
 
 CVeltaraDeskZevEvovModule::CVeltaraDeskZevEvovModule(const ClassTable& classes) : classes_(classes) {
   if (!Ready()) initFailed = true;
@@ -20,17 +18,8 @@ CVeltaraDeskZevEvovModule::~CVeltaraDeskZevEvovModule() {
   });
 }
 
-// The one module object of this library is the server's.
-CVeltaraDeskZevEvovModule* CVeltaraDeskZevEvovModule::Current() {
-  return static_cast<CVeltaraDeskZevEvovModule*>(ComModule::Current());
-}
-
 HRESULT CVeltaraDeskZevEvovModule::UpdateRegistryFromResource(UINT resourceId, bool doRegister) {
   const ModuleBase* base = ModuleBase::Current();
   if (base == nullptr) return E_UNEXPECTED;
   return RunRegistrationScript(base->ModuleInstance(), resourceId, doRegister, nullptr);
-}
-
-HRESULT CVeltaraDeskZevEvovModule::AddCommonReplacements(registrar::IRegistrarBase& registrar) {
-  return registrar.DefineReplacement(L"APPID", kAppIdText);
 }

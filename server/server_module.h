@@ -1,16 +1,12 @@
 // The module object, the third process-wide record: the frame's module state
-// (lock count, staticLock, termination callbacks), the replacements every
-// registration script run gets, and the start and stop of each class.
+// (lock count, staticLock, termination callbacks), the way a class has its
+// registration script run, and the start and stop of each class.
 #pragma once
 
 #include <windows.h>
 
 #include "comframe/com_module.h"
 #include "server/class_table.h"
-
-namespace registrar {
-struct IRegistrarBase;
-}  // namespace registrar
 
 class CVeltaraDeskZevEvovModule final : public ComModule {
  public:
@@ -21,15 +17,9 @@ class CVeltaraDeskZevEvovModule final : public ComModule {
   // termination callbacks.
   ~CVeltaraDeskZevEvovModule() override;
 
-  // The live module object, or null before process attach and after detach.
-  static CVeltaraDeskZevEvovModule* Current();
-
-  // Runs the class script resourceId of this library with the replacements
-  // every run gets.
+  // Runs the class script resourceId of this library (RunRegistrationScript
+  // without pairs of the caller's).
   HRESULT UpdateRegistryFromResource(UINT resourceId, bool doRegister) override;
-  // Defines in registrar the replacements every registration script run gets
-  // (the application id); the result of that definition.
-  virtual HRESULT AddCommonReplacements(registrar::IRegistrarBase& registrar);
 
  private:
   const ClassTable& classes_;

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "registrar/run_script_text.h"
-#include "server/app_id.h"
+#include "server/server_identifiers.h"
 #include "tools/msi_rows/recording_registry.h"
 #include "tools/msi_rows/type_library_file.h"
 

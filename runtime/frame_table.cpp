@@ -1,3 +1,5 @@
+// In a host that holds another GCC runtime, the 32-bit DLL still finds its unwind frames, and leaks no handle.
+//
 // The 32-bit file unwinds C++ exceptions through the DWARF tables in its
 // .eh_frame section: its statically linked unwinder asks _Unwind_Find_FDE for
 // the frame of every return address. These three functions replace the static

@@ -1,3 +1,5 @@
+// A GUI host has no console for the runtime's terminate message: no demangler is linked to print it.
+//
 // The C++ runtime's default terminate handler prints the demangled type of the
 // exception that ended the process, and so links the whole demangler (some
 // 46 KB of a 330 KB file) into a DLL that runs inside a GUI client with no
