@@ -161,7 +161,7 @@ class RunningWatch {
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return;
     process_.reset(pi.hProcess);
-    CloseHandle(pi.hThread);
+    const UniqueHandle thread(pi.hThread);
     // Listening once the buffer's events exist.
     while (WaitForSingleObject(process_.get(), 10) == WAIT_TIMEOUT) {
       UniqueHandle ready(OpenEventW(SYNCHRONIZE, FALSE, L"DBWIN_BUFFER_READY"));

@@ -109,7 +109,7 @@ class ZevshowProcess {
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return;
     process_.reset(pi.hProcess);
-    CloseHandle(pi.hThread);
+    const UniqueHandle thread(pi.hThread);
   }
   ZevshowProcess(const ZevshowProcess&) = delete;
   ZevshowProcess& operator=(const ZevshowProcess&) = delete;
