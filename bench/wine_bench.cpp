@@ -98,6 +98,14 @@ class TimedLaunchPlatform final : public ViewerPlatform {
 
 BstrView View(const std::u16string& text) { return {text.data(), static_cast<std::uint32_t>(text.size())}; }
 
+// The document every Show of the bench opens, through the zevbench: scheme.
+void SetBenchDocument(ViewerCore& viewer) {
+  viewer.put_Server(View(u"zevbench://archive"));
+  viewer.put_UrlRoot(View(u"/sap/bc/contentserver"));
+  viewer.put_ContRep(View(u"A1"));
+  viewer.put_DID(View(u"4711ABCDEF"));
+}
+
 std::u16string OwnPath() {
   wchar_t path[MAX_PATH];
   GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -119,10 +127,7 @@ void ShowRows(int rounds) {
                           Path{"Show / its launch call: custom command", false, true}}) {
     TimedLaunchPlatform platform;
     ViewerCore viewer(platform);
-    viewer.put_Server(View(u"zevbench://archive"));
-    viewer.put_UrlRoot(View(u"/sap/bc/contentserver"));
-    viewer.put_ContRep(View(u"A1"));
-    viewer.put_DID(View(u"4711ABCDEF"));
+    SetBenchDocument(viewer);
     viewer.put_UseStartCmd(View(path.start ? u"1" : u"0"));
     if (path.custom) viewer.AddCC(View(child));
     std::vector<double> ratios;
@@ -193,10 +198,7 @@ bool WatchRow(int rounds, const std::wstring& zevshow) {
   constexpr int kShowsPerSide = 4;
   WindowsViewerPlatform platform;
   ViewerCore viewer(platform);
-  viewer.put_Server(View(u"zevbench://archive"));
-  viewer.put_UrlRoot(View(u"/sap/bc/contentserver"));
-  viewer.put_ContRep(View(u"A1"));
-  viewer.put_DID(View(u"4711ABCDEF"));
+  SetBenchDocument(viewer);
   const std::u16string child = u"\"" + OwnPath() + u"\" child {0}";
   viewer.AddCC(View(child));
   auto timeShows = [&viewer]() {
